@@ -1,0 +1,28 @@
+// Printers that write a filled record as text, for looking at what a file
+// produced. Nothing on the parse path calls them, and the shared library
+// does not export them.
+#pragma once
+
+#include <cstdio>
+
+#include "quelmix_config_parser.h"
+
+namespace quelmix {
+
+// The nine camera fields, one per line ("WIDTH    : 640").
+void dump_camera_params(const camera_config &config,
+                        std::FILE *out = stderr) noexcept;
+
+// Seven lines per control; the code text (or an empty line when the control
+// has none) closes each.
+void dump_controls(const camera_config &config,
+                   std::FILE *out = stderr) noexcept;
+
+// One line of "0x%04X " values per command, with a "[0x0300]" group header
+// (section kind and variant) whenever the group changes. Headers and values
+// go to different streams, so their interleaving on a shared terminal
+// follows the streams' buffering.
+void dump_configs(const camera_config &config, std::FILE *headers = stderr,
+                  std::FILE *values = stdout) noexcept;
+
+} // namespace quelmix

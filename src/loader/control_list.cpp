@@ -1,0 +1,71 @@
+#include <cstdlib>
+#include <cstring>
+
+#include "loader/loader.hpp"
+#include "loader/tables.hpp"
+
+namespace quelmix {
+
+// Every "control parameter" header opens a new control at the end of the
+// list; the array always holds exactly controls_length entries, and a new
+// control starts all zero with no code.
+load_error open_control(load_context &context) noexcept {
+  camera_config &config = *context.config;
+  context.control_open = false;
+  if (config.controls_length == UINT32_MAX)
+    return load_error::out_of_memory;
+  const std::size_t count = std::size_t{config.controls_length} + 1;
+  void *grown =
+      (config.controls_length == 0 && config.controls == nullptr)
+          ? std::malloc(sizeof(control_entry))
+          : std::realloc(config.controls, count * sizeof(control_entry));
+  if (grown == nullptr)
+    return load_error::out_of_memory;
+  config.controls = static_cast<control_entry *>(grown);
+  std::memset(&config.controls[count - 1], 0, sizeof(control_entry));
+  config.controls_length = static_cast<std::uint32_t>(count);
+  context.control_open = true;
+  return load_error::none;
+}
+
+load_error apply_control_key(control_entry &control, const char *name,
+                             const char *value) noexcept {
+  switch (lookup_code(control_key_table, name)) {
+  case CONTROL_KEY_MIN_VALUE:
+    control.min_value = parse_int64(value);
+    break;
+  case CONTROL_KEY_MAX_VALUE:
+    control.max_value = parse_int64(value);
+    break;
+  case CONTROL_KEY_STEP:
+    control.step = parse_int32(value);
+    break;
+  case CONTROL_KEY_DEF:
+    control.def = parse_int64(value);
+    break;
+  case CONTROL_KEY_CTRL_NAME:
+    copy_text_field(control.ctrl_name, sizeof control.ctrl_name, value);
+    break;
+  case CONTROL_KEY_FUNC_NAME:
+    copy_text_field(control.func_name, sizeof control.func_name, value);
+    break;
+  default:
+    break;
+  }
+  return load_error::none;
+}
+
+// A later block in the same control replaces (and frees) the earlier one;
+// when the copy cannot be made, the earlier text stays.
+load_error attach_code(control_entry &control, const char *text) noexcept {
+  const std::size_t size = std::strlen(text) + 1;
+  auto *copy = static_cast<char *>(std::malloc(size));
+  if (copy == nullptr)
+    return load_error::out_of_memory;
+  std::memcpy(copy, text, size);
+  std::free(control.code);
+  control.code = copy;
+  return load_error::none;
+}
+
+} // namespace quelmix

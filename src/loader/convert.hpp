@@ -1,0 +1,33 @@
+// Number conversions shared by every section.
+//
+// Numbers are decimal, or hexadecimal with a 0x or 0X prefix; a leading zero
+// never means octal. The base is chosen from the first non-blank bytes, so a
+// sign before 0x leaves base 10 ("-0x10" is 0). Conversion stops at the first
+// byte that is not a digit, saturates at the int64_t limits, and a text
+// without digits gives 0: a value is never an error.
+#pragma once
+
+#include <cstdint>
+
+#include "quelmix_config_parser.h"
+
+namespace quelmix {
+
+std::int64_t parse_int64(const char *text) noexcept;
+
+// The low 32 bits of parse_int64: "0xFFFFFFFF" and "-1" give the same bits.
+std::int32_t parse_int32(const char *text) noexcept;
+
+// Up to CONFIG_MAX_PARAMS comma-separated values; unused slots are zero.
+struct value_list {
+  std::uint32_t values[CONFIG_MAX_PARAMS];
+  std::uint8_t count;
+};
+
+// Splits `text` at every "," and converts each piece with parse_int32.
+// Empty pieces are skipped ("1,,2" holds two values); a piece of blanks is
+// 0. Returns false when the text holds more than CONFIG_MAX_PARAMS values;
+// `list` then holds the first CONFIG_MAX_PARAMS.
+bool parse_value_list(const char *text, value_list &list) noexcept;
+
+} // namespace quelmix

@@ -1,0 +1,36 @@
+// The library's one export and the loads behind it.
+#include "loader/loader.hpp"
+
+namespace quelmix {
+namespace {
+
+load_report finish(const load_context &context, const parse_outcome &parse) {
+  load_report report{parse, load_error::none};
+  if (parse.error == parse_error::rejected)
+    report.error = context.first_error;
+  return report;
+}
+
+} // namespace
+
+load_report load_config_file(const char *path, camera_config *config) noexcept {
+  load_context context{config};
+  parse_outcome parse;
+  parse_config_file(path, config_handler, &context, &parse);
+  return finish(context, parse);
+}
+
+load_report load_config_string(const char *text,
+                               camera_config *config) noexcept {
+  load_context context{config};
+  parse_outcome parse;
+  parse_config_string(text, config_handler, &context, &parse);
+  return finish(context, parse);
+}
+
+} // namespace quelmix
+
+extern "C" QUELMIX_API int32_t quelmix_parse_config(const char *path,
+                                                    camera_config *config) {
+  return quelmix::load_config_file(path, config).parse.line;
+}

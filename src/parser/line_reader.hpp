@@ -1,0 +1,46 @@
+// Sources of lines for the parser.
+//
+// A line reader fills `buffer` with the next line and returns it, or returns
+// null at the end of input. A line is at most size - 1 bytes; it ends after a
+// newline (which stays in the line), at the end of input, or when the size is
+// used up; the buffer is always terminated. Once a reader has returned null
+// it returns null on every later call. This is the contract of std::fgets.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+namespace quelmix {
+
+using line_reader = char *(*)(char *buffer, int size, void *source);
+
+// Reads a stream with std::fgets. `source` is the FILE*.
+char *read_stream_line(char *buffer, int size, void *source) noexcept;
+
+// An in-memory text: the next unread byte and the count of bytes left.
+struct string_source {
+  const char *next;
+  std::size_t left;
+};
+
+// Reads a string_source; null when no bytes are left or size is below 2.
+char *read_string_line(char *buffer, int size, void *source) noexcept;
+
+// A stream read in large blocks, cut into the very lines std::fgets would
+// deliver, without fgets' per-line locking and bookkeeping.
+struct block_source {
+  static constexpr std::size_t capacity = 16 * 1024;
+  std::FILE *stream;
+  std::size_t begin = 0; // first unread byte of `block`
+  std::size_t end = 0;   // one past the last byte read into `block`
+  bool failed = false;   // the stream reported a read error
+  int error_number = 0;  // errno of that error
+  char block[capacity];
+
+  explicit block_source(std::FILE *s) noexcept : stream(s) {}
+};
+
+// Reads a block_source; sets `failed` (and returns null) on a read error.
+char *read_block_line(char *buffer, int size, void *source) noexcept;
+
+} // namespace quelmix

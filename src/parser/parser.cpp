@@ -1,0 +1,276 @@
+#include "parser/parser.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "parser/text.hpp"
+
+namespace quelmix {
+namespace {
+
+constexpr std::size_t CODE_BLOCK_INITIAL_CAPACITY = 100;
+constexpr std::size_t CODE_BLOCK_SLACK = 100;
+
+// Everything one parse owns; it lives in parse_lines' frame.
+struct parser_state {
+  line_reader reader;
+  void *source;
+  entry_handler handler;
+  void *user;
+  // Counted wide so that a file of more than INT32_MAX lines cannot
+  // overflow it; reported clamped to INT32_MAX.
+  std::int64_t line = 0;
+  std::int64_t error_line = 0;
+  parse_error error = parse_error::none;
+  char section[SECTION_NAME_SIZE] = {};
+  char buffer[LINE_BUFFER_SIZE] = {};
+};
+
+// The first error names the result; later ones are not recorded.
+void record_error(parser_state &state, parse_error error) noexcept {
+  if (state.error_line == 0) {
+    state.error_line = state.line;
+    state.error = error;
+  }
+}
+
+// A code block left open replaces whatever was recorded before.
+void override_error(parser_state &state, parse_error error) noexcept {
+  state.error_line = state.line;
+  state.error = error;
+}
+
+void deliver(parser_state &state, const char *name,
+             const char *value) noexcept {
+  if (state.handler(state.user, state.section, name, value) == 0)
+    record_error(state, parse_error::rejected);
+}
+
+// The next line in the line buffer, or null at the end of input.
+char *next_line(parser_state &state) noexcept {
+  char *line = state.reader(state.buffer, LINE_BUFFER_SIZE, state.source);
+  if (line != nullptr)
+    ++state.line;
+  return line;
+}
+
+// True when `text` (a trimmed line) starts a section header: "[" and a "]"
+// before any inline comment. `stop` receives where the search stopped.
+bool find_header_end(char *text, char **stop) noexcept {
+  *stop = find_delimiter_or_comment(text + 1, "]");
+  return **stop == ']';
+}
+
+// "[a][b]" joins to "a||b"; a header without "]" is a bad line.
+void handle_header(parser_state &state, char *text) noexcept {
+  char *stop = nullptr;
+  if (!find_header_end(text, &stop)) {
+    record_error(state, parse_error::unclosed_header);
+    return;
+  }
+  while (stop[1] == '[') {
+    stop[0] = '|';
+    stop[1] = '|';
+    stop = find_delimiter_or_comment(stop + 1, "]");
+    if (*stop != ']')
+      break;
+  }
+  *stop = '\0';
+  const char *name = text + 1;
+  const std::size_t length = std::min<std::size_t>(
+      static_cast<std::size_t>(stop - name), SECTION_NAME_SIZE - 1);
+  std::memcpy(state.section, name, length);
+  state.section[length] = '\0';
+  deliver(state, nullptr, nullptr);
+}
+
+// "name = value ; comment": the first "=" or ":" separates.
+void handle_entry(parser_state &state, char *text) noexcept {
+  char *separator = find_delimiter_or_comment(text, "=:");
+  if (*separator != '=' && *separator != ':') {
+    record_error(state, parse_error::missing_separator);
+    return;
+  }
+  *separator = '\0';
+  strip_trailing_space(text, static_cast<std::size_t>(separator - text));
+  char *value = separator + 1;
+  char *end = find_delimiter_or_comment(value, nullptr);
+  *end = '\0';
+  value = skip_leading_space(value);
+  strip_trailing_space(value, static_cast<std::size_t>(end - value));
+  deliver(state, text, value);
+}
+
+// The text of an open code block. Grown by the running estimate (line
+// length + 3 per line) plus slack, and at least doubled, so that a block of
+// a million lines costs a logarithmic number of copies, not a quadratic
+// amount of copying.
+struct code_text {
+  char *bytes = nullptr;
+  std::size_t capacity = 0;
+  std::size_t length = 0;
+  std::size_t estimate = 0;
+
+  code_text(const code_text &) = delete;
+  code_text &operator=(const code_text &) = delete;
+  code_text() noexcept
+      : bytes(static_cast<char *>(std::malloc(CODE_BLOCK_INITIAL_CAPACITY))) {
+    if (bytes != nullptr) {
+      capacity = CODE_BLOCK_INITIAL_CAPACITY;
+      bytes[0] = '\0';
+    }
+  }
+  ~code_text() { std::free(bytes); }
+
+  bool failed() const noexcept { return bytes == nullptr; }
+
+  // Appends the line and a newline; false (and the text dropped) when
+  // memory runs out.
+  bool append(const char *line, std::size_t size) noexcept {
+    estimate += size + 3;
+    if (estimate > capacity) {
+      const std::size_t wanted =
+          std::max(estimate + CODE_BLOCK_SLACK, capacity * 2);
+      char *grown = static_cast<char *>(std::realloc(bytes, wanted));
+      if (grown == nullptr) {
+        std::free(bytes);
+        bytes = nullptr;
+        return false;
+      }
+      bytes = grown;
+      capacity = wanted;
+    }
+    std::memcpy(bytes + length, line, size);
+    length += size;
+    bytes[length++] = '\n';
+    bytes[length] = '\0';
+    return true;
+  }
+};
+
+// Reads the lines after a start marker up to the end marker. Inside a block
+// no line is a comment or an entry. A section header or the end of input
+// before the end marker leaves the block open: that line becomes the error
+// line, replacing any earlier one, and the text is dropped.
+void read_code_block(parser_state &state) noexcept {
+  code_text text;
+  if (text.failed())
+    record_error(state, parse_error::out_of_memory);
+  for (;;) {
+    char *line = next_line(state);
+    if (line == nullptr) {
+      override_error(state, parse_error::unterminated_code_block);
+      return;
+    }
+    const std::size_t length = strip_trailing_space(line, std::strlen(line));
+    char *trimmed = skip_leading_space(line);
+    char *stop = nullptr;
+    if (*trimmed == '[' && find_header_end(trimmed, &stop)) {
+      override_error(state, parse_error::unterminated_code_block);
+      return;
+    }
+    if (equals_ignoring_case(trimmed, CODE_BLOCK_END)) {
+      if (!text.failed())
+        deliver(state, nullptr, text.bytes);
+      return;
+    }
+    if (!text.failed() && !text.append(line, length))
+      record_error(state, parse_error::out_of_memory);
+  }
+}
+
+bool starts_with_byte_order_mark(const char *line) noexcept {
+  return static_cast<unsigned char>(line[0]) == 0xEF &&
+         static_cast<unsigned char>(line[1]) == 0xBB &&
+         static_cast<unsigned char>(line[2]) == 0xBF;
+}
+
+void handle_line(parser_state &state, char *line) noexcept {
+  if (state.line == 1 && starts_with_byte_order_mark(line))
+    line += 3;
+  strip_trailing_space(line, std::strlen(line));
+  char *text = skip_leading_space(line);
+  switch (text[0]) {
+  case '\0':
+  case ';':
+  case '#':
+    return; // blank line or comment
+  case '/':
+    if (text[1] == '/')
+      return; // comment; a single "/" starts an entry
+    break;
+  case '[':
+    handle_header(state, text);
+    return;
+  default:
+    break;
+  }
+  if (equals_ignoring_case(text, CODE_BLOCK_START))
+    read_code_block(state);
+  else
+    handle_entry(state, text);
+}
+
+std::int32_t reported_line(std::int64_t line) noexcept {
+  return static_cast<std::int32_t>(std::min<std::int64_t>(line, INT32_MAX));
+}
+
+int fail_input(parse_outcome *outcome, parse_error error,
+               int system_error) noexcept {
+  if (outcome != nullptr)
+    *outcome = parse_outcome{-1, error, system_error};
+  return -1;
+}
+
+} // namespace
+
+int parse_lines(line_reader reader, void *source, entry_handler handler,
+                void *user, parse_outcome *outcome) noexcept {
+  parser_state state{reader, source, handler, user};
+  while (char *line = next_line(state))
+    handle_line(state, line);
+  const std::int32_t result = reported_line(state.error_line);
+  if (outcome != nullptr)
+    *outcome = parse_outcome{result, state.error, 0};
+  return result;
+}
+
+int parse_config_stream(std::FILE *stream, entry_handler handler, void *user,
+                        parse_outcome *outcome) noexcept {
+  if (stream == nullptr)
+    return fail_input(outcome, parse_error::cannot_read, EINVAL);
+  block_source blocks(stream);
+  const int result =
+      parse_lines(read_block_line, &blocks, handler, user, outcome);
+  // A read error cut the input short: what was read is not the whole file,
+  // so it must not pass for a clean (or merely bad-lined) parse.
+  if (blocks.failed || std::ferror(stream))
+    return fail_input(outcome, parse_error::cannot_read,
+                      blocks.error_number != 0 ? blocks.error_number : EIO);
+  return result;
+}
+
+int parse_config_file(const char *path, entry_handler handler, void *user,
+                      parse_outcome *outcome) noexcept {
+  if (path == nullptr)
+    return fail_input(outcome, parse_error::cannot_open, EINVAL);
+  std::FILE *stream = std::fopen(path, "r");
+  if (stream == nullptr)
+    return fail_input(outcome, parse_error::cannot_open, errno);
+  const int result = parse_config_stream(stream, handler, user, outcome);
+  std::fclose(stream);
+  return result;
+}
+
+int parse_config_string(const char *text, entry_handler handler, void *user,
+                        parse_outcome *outcome) noexcept {
+  if (text == nullptr)
+    return fail_input(outcome, parse_error::cannot_read, EINVAL);
+  string_source source{text, std::strlen(text)};
+  return parse_lines(read_string_line, &source, handler, user, outcome);
+}
+
+} // namespace quelmix

@@ -1,0 +1,69 @@
+// The configuration text parser: turns lines into events for a handler.
+//
+// It knows the dialect's syntax (comments, section headers, joined headers,
+// entries, inline comments, code blocks) and nothing of cameras. For every
+// header, entry and finished code block it calls the handler:
+//
+//   event          section          name            value
+//   section start  the new section  null            null
+//   entry          current section  entry's name    entry's value
+//   code block     current section  null            the block's text
+//
+// The strings live in the parser's buffers and are valid during the call.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "parser/line_reader.hpp"
+
+namespace quelmix {
+
+// Returns nonzero to accept the event, zero to reject it (a bad line).
+using entry_handler = int (*)(void *user, const char *section, const char *name,
+                              const char *value);
+
+inline constexpr int LINE_BUFFER_SIZE = 1024;
+inline constexpr int SECTION_NAME_SIZE = 50;
+inline constexpr const char *CODE_BLOCK_START = "======CODE_BLOCK_START======";
+inline constexpr const char *CODE_BLOCK_END = "======CODE_BLOCK_END======";
+
+// Why a line is bad, or why no line could be read.
+enum class parse_error : std::uint8_t {
+  none,
+  unclosed_header,         // a section header without its "]"
+  missing_separator,       // an entry line without "=" or ":"
+  unterminated_code_block, // a code block cut short by a header or the end
+  out_of_memory,           // the code block's text could not be stored
+  rejected,                // the handler refused the line's event
+  cannot_open,             // the file could not be opened
+  cannot_read,             // the input reported a read error
+};
+
+// The full outcome of a parse; `line` is what the parse functions return.
+struct parse_outcome {
+  std::int32_t line = 0; // 0, the first bad line, or -1
+  parse_error error = parse_error::none;
+  int system_error = 0; // errno of cannot_open / cannot_read
+};
+
+// Parses every line `reader` delivers from `source`. Returns 0 or the first
+// bad line; an error never stops the parse. `outcome`, when given, receives
+// the reason too.
+int parse_lines(line_reader reader, void *source, entry_handler handler,
+                void *user, parse_outcome *outcome = nullptr) noexcept;
+
+// Opens `path` for reading and parses it; -1 when it cannot be opened or
+// read (a null path included).
+int parse_config_file(const char *path, entry_handler handler, void *user,
+                      parse_outcome *outcome = nullptr) noexcept;
+
+// Parses a stream the caller opened and will close; -1 on a read error.
+int parse_config_stream(std::FILE *stream, entry_handler handler, void *user,
+                        parse_outcome *outcome = nullptr) noexcept;
+
+// Parses a terminated string.
+int parse_config_string(const char *text, entry_handler handler, void *user,
+                        parse_outcome *outcome = nullptr) noexcept;
+
+} // namespace quelmix
