@@ -1,0 +1,152 @@
+// Every allocation a load makes is made to fail in turn. Each time the load
+// must report a bad line (never 0 for a file it did not fully take in),
+// leave a record that holds a subset of the full one in file order, and
+// leak nothing once the record is released.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "loader/loader.hpp"
+#include "support/test_support.hpp"
+
+extern "C" void *__real_malloc(std::size_t size);
+extern "C" void *__real_realloc(void *old, std::size_t size);
+extern "C" void __real_free(void *p);
+
+namespace {
+
+// Test-only state of the wrapped allocator; armed only around a load.
+struct injector {
+  bool armed = false;
+  long calls = 0;
+  long fail_at = 0; // 1-based call to fail; 0 fails none
+  long live = 0;    // blocks allocated while armed and not yet freed
+
+  bool should_fail() {
+    return armed && ++calls == fail_at;
+  }
+};
+injector faults;
+
+} // namespace
+
+extern "C" void *__wrap_malloc(std::size_t size) {
+  if (faults.should_fail())
+    return nullptr;
+  void *p = __real_malloc(size);
+  if (faults.armed && p != nullptr)
+    ++faults.live;
+  return p;
+}
+
+extern "C" void *__wrap_realloc(void *old, std::size_t size) {
+  if (faults.should_fail())
+    return nullptr;
+  void *p = __real_realloc(old, size);
+  if (faults.armed && p != nullptr && old == nullptr)
+    ++faults.live;
+  return p;
+}
+
+extern "C" void __wrap_free(void *p) {
+  if (faults.armed && p != nullptr)
+    --faults.live;
+  __real_free(p);
+}
+
+namespace quelmix::test {
+namespace {
+
+std::vector<std::string> lines_of(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return lines;
+}
+
+// A control whose code could not be stored matches the full one but for it.
+bool same_item(const std::string &got, const std::string &full) {
+  const std::string no_code = "code=null";
+  if (got.size() >= no_code.size() &&
+      got.compare(got.size() - no_code.size(), no_code.size(), no_code) == 0)
+    return full.rfind(got.substr(0, got.size() - 4), 0) == 0;
+  return got == full;
+}
+
+// True when every line of `part` appears in `whole`, in the same order.
+bool is_ordered_subset(const std::vector<std::string> &part,
+                       const std::vector<std::string> &whole) {
+  std::size_t at = 0;
+  for (const std::string &line : part) {
+    while (at < whole.size() && !same_item(line, whole[at]))
+      ++at;
+    if (at == whole.size())
+      return false;
+    ++at;
+  }
+  return true;
+}
+
+struct load_run {
+  load_report report;
+  std::string record;
+  long calls;
+};
+
+load_run load_with_failure(const std::string &path, long fail_at) {
+  camera_config config{};
+  faults = injector{true, 0, fail_at, 0};
+  const load_report report = load_config_file(path.c_str(), &config);
+  const std::string record = describe_record(config);
+  quelmix_release_config(&config);
+  const long live = faults.live;
+  const long calls = faults.calls;
+  faults.armed = false;
+  EXPECT_EQ(live, 0) << "leak with allocation " << fail_at << " failing";
+  return {report, record, calls};
+}
+
+void check_every_allocation_failing(const std::string &path) {
+  const load_run full = load_with_failure(path, 0);
+  ASSERT_EQ(full.report.parse.line, 0);
+  ASSERT_GT(full.calls, 0);
+  const std::vector<std::string> full_lines = lines_of(full.record);
+  for (long k = 1; k <= full.calls; ++k) {
+    const load_run run = load_with_failure(path, k);
+    EXPECT_GT(run.report.parse.line, 0) << "allocation " << k;
+    EXPECT_TRUE(run.report.parse.error == parse_error::out_of_memory ||
+                run.report.error == load_error::out_of_memory)
+        << "allocation " << k;
+    EXPECT_NE(run.record, full.record) << "allocation " << k;
+    const std::vector<std::string> got = lines_of(run.record);
+    EXPECT_EQ(got.at(0), full_lines.at(0)) << "camera fields, allocation " << k;
+    EXPECT_TRUE(is_ordered_subset(got, full_lines))
+        << "allocation " << k << ":\n" << run.record;
+  }
+  std::printf("%ld allocations made to fail in turn for %s\n", full.calls,
+              path.c_str());
+}
+
+TEST(AllocationFailure, EveryAllocationOfTheSample) {
+  check_every_allocation_failing(sample_path());
+}
+
+// Regrowth of the command list, and of long code blocks, fail too.
+TEST(AllocationFailure, EveryAllocationOfALargerFile) {
+  std::string text = "[control parameter]\n======CODE_BLOCK_START======\n";
+  for (int i = 0; i < 40; ++i)
+    text += "code line number " + std::to_string(i) + "\n";
+  text += "======CODE_BLOCK_END======\n[register parameter]\n";
+  for (int i = 0; i < 250; ++i)
+    text += "REG = " + std::to_string(i) + ", 1\n";
+  text += "[control parameter]\nDEF = 1\n[control parameter]\n";
+  const temp_file file(text);
+  check_every_allocation_failing(file.path());
+}
+
+} // namespace
+} // namespace quelmix::test

@@ -1,0 +1,28 @@
+# Fails unless LIBRARY exports quelmix_parse_config and nothing else of ours,
+# and needs nothing but libc.so.6 at run time.
+execute_process(COMMAND nm -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE nm_failed)
+if(nm_failed)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[0-9a-f]+ [A-Za-z] [^\n]+" lines "${symbols}")
+set(exports "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^[0-9a-f]+ [A-Za-z] " "" name "${line}")
+  list(APPEND exports ${name})
+endforeach()
+if(NOT exports STREQUAL "quelmix_parse_config")
+  message(FATAL_ERROR "exports: [${exports}], want only quelmix_parse_config")
+endif()
+
+execute_process(COMMAND readelf -d ${LIBRARY} OUTPUT_VARIABLE dynamic)
+string(REGEX MATCHALL "NEEDED[^\n]*\\[[^]]+\\]" needed_lines "${dynamic}")
+set(needed "")
+foreach(line IN LISTS needed_lines)
+  string(REGEX REPLACE ".*\\[([^]]+)\\]" "\\1" lib "${line}")
+  list(APPEND needed ${lib})
+endforeach()
+if(NOT needed STREQUAL "libc.so.6")
+  message(FATAL_ERROR "NEEDED: [${needed}], want only libc.so.6")
+endif()
+message(STATUS "exports [${exports}], needs [${needed}]")

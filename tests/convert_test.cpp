@@ -1,0 +1,115 @@
+// Number conversion and value lists.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "loader/convert.hpp"
+
+namespace quelmix::test {
+namespace {
+
+struct int64_case {
+  const char *text;
+  std::int64_t value;
+};
+
+TEST(ParseInt64, ConvertsLikeTheDialectSays) {
+  const int64_case cases[] = {
+      {"0", 0},
+      {"42", 42},
+      {"  42  ", 42},
+      {"010", 10}, // a leading zero is no octal
+      {"0x1A", 26},
+      {"0X1a", 26},
+      {"\t 0xff", 255},
+      {"-16", -16},
+      {"+16", 16},
+      {"-0x10", 0}, // a sign before 0x leaves base 10
+      {"+0x10", 0},
+      {"0x", 0},
+      {"0xg", 0},
+      {"12abc", 12},
+      {"abc", 0},
+      {"", 0},
+      {"- 5", 0},
+      {"9223372036854775807", INT64_MAX},
+      {"9223372036854775808", INT64_MAX},
+      {"99999999999999999999999", INT64_MAX},
+      {"-9223372036854775808", INT64_MIN},
+      {"-9223372036854775809", INT64_MIN},
+      {"0x7FFFFFFFFFFFFFFF", INT64_MAX},
+      {"0x8000000000000000", INT64_MAX},
+      {"0xFFFFFFFFFFFFFFFFFFFF", INT64_MAX},
+      {"4294967297", 4294967297},
+      {"1,2", 1},
+  };
+  for (const int64_case &c : cases)
+    EXPECT_EQ(parse_int64(c.text), c.value) << '"' << c.text << '"';
+}
+
+TEST(ParseInt32, KeepsTheLow32Bits) {
+  EXPECT_EQ(parse_int32("0xFFFFFFFF"), -1);
+  EXPECT_EQ(parse_int32("-1"), -1);
+  EXPECT_EQ(parse_int32("4294967297"), 1);
+  EXPECT_EQ(parse_int32("0x108"), 0x108);
+  EXPECT_EQ(parse_int32("2147483648"), INT32_MIN);
+}
+
+TEST(ParseInt64, WhitespaceIsAsciiWhateverTheLocale) {
+  // 0xA0 (no-break space in Latin-1) is no whitespace here.
+  EXPECT_EQ(parse_int64("\xA0"
+                        "5"),
+            0);
+  EXPECT_EQ(parse_int64("\v\f\r5"), 5);
+}
+
+struct list_case {
+  const char *text;
+  std::vector<std::uint32_t> values;
+  bool fits;
+};
+
+TEST(ParseValueList, SplitsAtCommas) {
+  const list_case cases[] = {
+      {"", {}, true},
+      {"640, 480", {640, 480}, true},
+      {"0x12,0x80", {0x12, 0x80}, true},
+      {"1,,2", {1, 2}, true},
+      {",5,", {5}, true},
+      {"1, ,2", {1, 0, 2}, true},
+      {"x", {0}, true},
+      {"-1", {0xFFFFFFFFu}, true},
+      {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16",
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+       true},
+      {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17",
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+       false},
+      {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,,,", // empty pieces are free
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+       true},
+  };
+  for (const list_case &c : cases) {
+    value_list list;
+    EXPECT_EQ(parse_value_list(c.text, list), c.fits) << c.text;
+    EXPECT_EQ(std::vector<std::uint32_t>(list.values, list.values + list.count),
+              c.values)
+        << c.text;
+    for (unsigned i = list.count; i < CONFIG_MAX_PARAMS; ++i)
+      EXPECT_EQ(list.values[i], 0u) << c.text << " slot " << i;
+  }
+}
+
+TEST(ParseValueList, LeavesTheTextAlone) {
+  const std::string text = "1, 2 ,3";
+  std::string copy = text;
+  value_list list;
+  parse_value_list(copy.c_str(), list);
+  EXPECT_EQ(copy, text);
+}
+
+} // namespace
+} // namespace quelmix::test

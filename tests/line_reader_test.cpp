@@ -1,0 +1,89 @@
+// The line readers' contract, and the block reader against std::fgets.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "parser/line_reader.hpp"
+#include "parser/parser.hpp"
+#include "support/test_support.hpp"
+
+namespace quelmix::test {
+namespace {
+
+// Every piece `reader` delivers, with `size` as the buffer size.
+std::vector<std::string> pieces(line_reader reader, void *source, int size) {
+  std::vector<std::string> out;
+  std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\x7f');
+  while (reader(buffer.data(), size, source) != nullptr)
+    out.emplace_back(buffer.data());
+  // Once at the end, always at the end.
+  EXPECT_EQ(reader(buffer.data(), size, source), nullptr);
+  return out;
+}
+
+TEST(ReadStringLine, SizeBelowTwoDeliversNothing) {
+  string_source source{"abc", 3};
+  char buffer[4] = "xyz";
+  EXPECT_EQ(read_string_line(buffer, 1, &source), nullptr);
+  EXPECT_EQ(read_string_line(buffer, 0, &source), nullptr);
+  EXPECT_EQ(source.left, 3u);
+}
+
+TEST(ReadStringLine, CutsAtNewlineOrSize) {
+  string_source source{"ab\ncdef", 7};
+  EXPECT_EQ(pieces(read_string_line, &source, 3),
+            (std::vector<std::string>{"ab", "\n", "cd", "ef"}));
+  string_source whole{"ab\ncdef", 7};
+  EXPECT_EQ(pieces(read_string_line, &whole, 1024),
+            (std::vector<std::string>{"ab\n", "cdef"}));
+}
+
+// The block reader must hand the parser exactly the lines fgets would, or
+// the same file would give other line numbers and events.
+TEST(ReadBlockLine, DeliversWhatFgetsDelivers) {
+  const std::vector<std::string> inputs = {
+      "",
+      "no newline at end",
+      "a\nb\n\n\nc",
+      "\r\n\r\n",
+      std::string(1022, 'x') + "\n" + std::string(1023, 'y') + "\n",
+      std::string(5000, 'z'),
+      std::string("nul\0inside\nline", 16),
+      std::string(block_source::capacity - 1, 'q') + "\nafter\n",
+      std::string(block_source::capacity * 3 + 17, '\n'),
+  };
+  for (const std::string &input : inputs) {
+    const temp_file file(input);
+    for (int size : {2, 3, 1024}) {
+      std::FILE *a = std::fopen(file.path(), "r");
+      std::FILE *b = std::fopen(file.path(), "r");
+      ASSERT_NE(a, nullptr);
+      ASSERT_NE(b, nullptr);
+      block_source blocks(b);
+      EXPECT_EQ(pieces(read_block_line, &blocks, size),
+                pieces(read_stream_line, a, size))
+          << "input of " << input.size() << " bytes, size " << size;
+      std::fclose(a);
+      std::fclose(b);
+    }
+  }
+}
+
+TEST(ReadBlockLine, SampleParsesTheSameThroughFgets) {
+  std::FILE *stream = std::fopen(sample_path().c_str(), "r");
+  ASSERT_NE(stream, nullptr);
+  event_recorder by_fgets;
+  const int fgets_result =
+      parse_lines(read_stream_line, stream, event_recorder::handle, &by_fgets);
+  std::fclose(stream);
+  event_recorder by_blocks;
+  const int block_result = parse_config_file(
+      sample_path().c_str(), event_recorder::handle, &by_blocks);
+  EXPECT_EQ(block_result, fgets_result);
+  EXPECT_EQ(by_blocks.events, by_fgets.events);
+}
+
+} // namespace
+} // namespace quelmix::test

@@ -1,0 +1,64 @@
+// Helpers shared by the tests: an event recorder, temporary files, records.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "quelmix_config_parser.h"
+
+namespace quelmix::test {
+
+// A handler that records every event as text:
+//   "[section]" for a section start, "section: name=value" for an entry,
+//   "section: <code>text</code>" for a code block.
+struct event_recorder {
+  std::vector<std::string> events;
+  int answer = 1; // what the handler returns
+
+  static int handle(void *user, const char *section, const char *name,
+                    const char *value);
+};
+
+// Parses `text` with the recorder through the string reader.
+struct recorded_parse {
+  int result;
+  std::vector<std::string> events;
+};
+recorded_parse record_string(const std::string &text);
+
+// A file in the temporary directory, removed when the object goes.
+class temp_file {
+public:
+  explicit temp_file(const std::string &contents);
+  ~temp_file();
+  temp_file(const temp_file &) = delete;
+  temp_file &operator=(const temp_file &) = delete;
+  const char *path() const { return path_.c_str(); }
+
+private:
+  std::string path_;
+};
+
+// A zeroed record that releases what it holds when it goes.
+struct scoped_config {
+  camera_config value{};
+  scoped_config() = default;
+  scoped_config(const scoped_config &) = delete;
+  scoped_config &operator=(const scoped_config &) = delete;
+  ~scoped_config() { quelmix_release_config(&value); }
+  camera_config *operator->() { return &value; }
+  camera_config *get() { return &value; }
+};
+
+// Everything a record holds, as comparable text (pointers followed): the
+// camera fields, then one line per command and per control.
+std::string describe_record(const camera_config &config);
+
+// The path of the shipped sample configuration.
+std::string sample_path();
+
+// The whole contents of a file.
+std::string read_file(const std::string &path);
+
+} // namespace quelmix::test
