@@ -11,3 +11,9 @@ if(QUELMIX_SANITIZE)
                       -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+if(QUELMIX_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
+                      -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -10,52 +10,8 @@
 #include <vector>
 
 #include "loader/loader.hpp"
+#include "support/counting_allocator.hpp"
 #include "support/test_support.hpp"
-
-extern "C" void *__real_malloc(std::size_t size);
-extern "C" void *__real_realloc(void *old, std::size_t size);
-extern "C" void __real_free(void *p);
-
-namespace {
-
-// Test-only state of the wrapped allocator; armed only around a load.
-struct injector {
-  bool armed = false;
-  long calls = 0;
-  long fail_at = 0; // 1-based call to fail; 0 fails none
-  long live = 0;    // blocks allocated while armed and not yet freed
-
-  bool should_fail() {
-    return armed && ++calls == fail_at;
-  }
-};
-injector faults;
-
-} // namespace
-
-extern "C" void *__wrap_malloc(std::size_t size) {
-  if (faults.should_fail())
-    return nullptr;
-  void *p = __real_malloc(size);
-  if (faults.armed && p != nullptr)
-    ++faults.live;
-  return p;
-}
-
-extern "C" void *__wrap_realloc(void *old, std::size_t size) {
-  if (faults.should_fail())
-    return nullptr;
-  void *p = __real_realloc(old, size);
-  if (faults.armed && p != nullptr && old == nullptr)
-    ++faults.live;
-  return p;
-}
-
-extern "C" void __wrap_free(void *p) {
-  if (faults.armed && p != nullptr)
-    --faults.live;
-  __real_free(p);
-}
 
 namespace quelmix::test {
 namespace {
@@ -99,15 +55,14 @@ struct load_run {
 
 load_run load_with_failure(const std::string &path, long fail_at) {
   camera_config config{};
-  faults = injector{true, 0, fail_at, 0};
+  arm_allocator(fail_at);
   const load_report report = load_config_file(path.c_str(), &config);
   const std::string record = describe_record(config);
   quelmix_release_config(&config);
-  const long live = faults.live;
-  const long calls = faults.calls;
-  faults.armed = false;
-  EXPECT_EQ(live, 0) << "leak with allocation " << fail_at << " failing";
-  return {report, record, calls};
+  const allocation_counters counted = disarm_allocator();
+  EXPECT_EQ(counted.live_blocks, 0)
+      << "leak with allocation " << fail_at << " failing";
+  return {report, record, counted.calls};
 }
 
 void check_every_allocation_failing(const std::string &path) {

@@ -1,6 +1,10 @@
 // The text parser: which lines make which events, and which lines are bad.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -230,6 +234,40 @@ TEST(ParseFiles, DirectoryIsUnreadableNotEmpty) {
                               &outcome),
             -1);
   EXPECT_EQ(outcome.error, parse_error::cannot_read);
+}
+
+// A stream that delivers `good` bytes, then reports a read error.
+struct failing_cookie {
+  std::string good;
+  std::size_t at = 0;
+};
+
+ssize_t read_then_fail(void *cookie, char *buffer, std::size_t size) {
+  auto *state = static_cast<failing_cookie *>(cookie);
+  if (state->at == state->good.size()) {
+    errno = EIO;
+    return -1;
+  }
+  const std::size_t n = std::min(size, state->good.size() - state->at);
+  std::memcpy(buffer, state->good.data() + state->at, n);
+  state->at += n;
+  return static_cast<ssize_t>(n);
+}
+
+TEST(ParseFiles, ReadErrorPartWayIsUnreadable) {
+  failing_cookie cookie{"[a]\nk = v\n" + std::string(40000, '\n'), 0};
+  std::FILE *stream = fopencookie(&cookie, "r", {read_then_fail, nullptr,
+                                                 nullptr, nullptr});
+  ASSERT_NE(stream, nullptr);
+  event_recorder recorder;
+  parse_outcome outcome;
+  EXPECT_EQ(parse_config_stream(stream, event_recorder::handle, &recorder,
+                                &outcome),
+            -1);
+  EXPECT_EQ(outcome.error, parse_error::cannot_read);
+  EXPECT_EQ(outcome.system_error, EIO);
+  EXPECT_EQ(recorder.events.size(), 2u); // what came before the error
+  std::fclose(stream);
 }
 
 TEST(ParseFiles, FileGivesSameEventsAsString) {
