@@ -80,7 +80,8 @@ void check_every_allocation_failing(const std::string &path) {
     const std::vector<std::string> got = lines_of(run.record);
     EXPECT_EQ(got.at(0), full_lines.at(0)) << "camera fields, allocation " << k;
     EXPECT_TRUE(is_ordered_subset(got, full_lines))
-        << "allocation " << k << ":\n" << run.record;
+        << "allocation " << k << ":\n"
+        << run.record;
   }
   std::printf("%ld allocations made to fail in turn for %s\n", full.calls,
               path.c_str());

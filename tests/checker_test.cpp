@@ -60,7 +60,8 @@ TEST(Checker, NamesTheFirstBadLineAndWhy) {
        "1: code block is not closed with ======CODE_BLOCK_END====== before "
        "this line"},
       {"too many values",
-       "[register parameter]\nREG = 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17\n",
+       "[register parameter]\nREG = "
+       "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17\n",
        "2: command has more than 16 values"},
       {"first of several", "[register parameter]\nbad\n[x\n",
        "2: entry has no \"=\" or \":\" before any comment"},
@@ -88,8 +89,7 @@ TEST(Checker, WorstStatusOfSeveralFiles) {
   const temp_file bad("k\n");
   EXPECT_EQ(run_checker("-q " + sample_path() + " " + bad.path()).status, 1);
   EXPECT_EQ(
-      run_checker("-q " + std::string(bad.path()) + " /nonexistent").status,
-      2);
+      run_checker("-q " + std::string(bad.path()) + " /nonexistent").status, 2);
 }
 
 TEST(Checker, Usage) {

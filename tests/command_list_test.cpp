@@ -122,10 +122,9 @@ std::string register_lines(int count, int first = 0) {
 TEST(CommandList, GrowsInBlocksOfAHundredKeepingEveryEntry) {
   for (int count : {1, 99, 100, 101, 199, 200, 250}) {
     scoped_config config;
-    ASSERT_EQ(
-        load_config_string(register_lines(count).c_str(), config.get())
-            .parse.line,
-        0);
+    ASSERT_EQ(load_config_string(register_lines(count).c_str(), config.get())
+                  .parse.line,
+              0);
     ASSERT_EQ(config->configs_length, static_cast<std::uint32_t>(count));
     for (int i = 0; i < count; ++i) {
       ASSERT_EQ(config->configs[i].params[0], static_cast<std::uint32_t>(i));

@@ -24,8 +24,8 @@ TEST(ControlList, SectionBecomesAControl) {
                 .parse.line,
             0);
   ASSERT_EQ(config->controls_length, 1u);
-  EXPECT_EQ(describe_record(config.value).substr(
-                describe_record(config.value).find("control")),
+  EXPECT_EQ(describe_record(config.value)
+                .substr(describe_record(config.value).find("control")),
             "control 0..255 step 1 def 128 reserved 0 'Gain' 'set_gain' "
             "code='line one\\n  line two\\n'\n");
 }
@@ -59,11 +59,11 @@ TEST(ControlList, NumbersSaturateAndStepKeepsLow32Bits) {
 
 TEST(ControlList, NamesCutTo127Bytes) {
   scoped_config config;
-  load_config_string(("[control parameter]\nCTRL_NAME = " +
-                      std::string(127, 'c') + "\nFUNC_NAME = " +
-                      std::string(200, 'f') + "\n")
-                         .c_str(),
-                     config.get());
+  load_config_string(
+      ("[control parameter]\nCTRL_NAME = " + std::string(127, 'c') +
+       "\nFUNC_NAME = " + std::string(200, 'f') + "\n")
+          .c_str(),
+      config.get());
   EXPECT_EQ(std::string(config->controls[0].ctrl_name), std::string(127, 'c'));
   EXPECT_EQ(std::string(config->controls[0].func_name), std::string(127, 'f'));
 }
@@ -80,11 +80,11 @@ TEST(ControlList, LaterBlockReplacesEarlier) {
 
 TEST(ControlList, OpenBlockKeepsEarlierCode) {
   scoped_config config;
-  const load_report report = load_config_string(
-      ("[control parameter]\n" + START + "first\n" + END + START +
-       "dropped\n[control parameter]\nDEF = 5\n")
-          .c_str(),
-      config.get());
+  const load_report report =
+      load_config_string(("[control parameter]\n" + START + "first\n" + END +
+                          START + "dropped\n[control parameter]\nDEF = 5\n")
+                             .c_str(),
+                         config.get());
   EXPECT_EQ(report.parse.line, 7);
   EXPECT_EQ(report.parse.error, parse_error::unterminated_code_block);
   // The header that cut the block opened no control: DEF lands in the first.
@@ -95,12 +95,11 @@ TEST(ControlList, OpenBlockKeepsEarlierCode) {
 
 TEST(ControlList, KeysOutsideControlsAndUnknownKeysIgnored) {
   scoped_config config;
-  const load_report report =
-      load_config_string(("DEF = 1\n" + START + "x\n" + END +
-                          "[register parameter]\nDEF = 2\n" + START + "y\n" +
-                          END + "[control parameter]\ndef = 3\nNAME = x\n")
-                             .c_str(),
-                         config.get());
+  const load_report report = load_config_string(
+      ("DEF = 1\n" + START + "x\n" + END + "[register parameter]\nDEF = 2\n" +
+       START + "y\n" + END + "[control parameter]\ndef = 3\nNAME = x\n")
+          .c_str(),
+      config.get());
   EXPECT_EQ(report.parse.line, 0);
   ASSERT_EQ(config->controls_length, 1u);
   EXPECT_EQ(config->controls[0].def, 0);

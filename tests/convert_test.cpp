@@ -44,6 +44,12 @@ TEST(ParseInt64, ConvertsLikeTheDialectSays) {
       {"0x8000000000000000", INT64_MAX},
       {"0xFFFFFFFFFFFFFFFFFFFF", INT64_MAX},
       {"4294967297", 4294967297},
+      {"999999999999999", 999999999999999},     // 15 digits
+      {"0xFFFFFFFFFFFFFFF", 0xFFFFFFFFFFFFFFF}, // 15 hex digits
+      {"0x0FFFFFFFFFFFFFFFF", INT64_MAX},       // 17 with a leading zero
+      {"0000000000000000000000012", 12},        // zeros are no magnitude
+      {"0x00000000000000000000001A", 26},
+      {"-0000000000000000009223372036854775808", INT64_MIN},
       {"1,2", 1},
   };
   for (const int64_case &c : cases)

@@ -101,19 +101,19 @@ constexpr std::size_t MIB = 1024 * KIB;
 INSTANTIATE_TEST_SUITE_P(
     All, HostileFile,
     testing::Values(
-        hostile_case{"NulBytesInsideLines", std::string(NUL_LINES,
-                                                        sizeof NUL_LINES - 1),
-                     3, 2, 0, 8 * KIB},
+        hostile_case{"NulBytesInsideLines",
+                     std::string(NUL_LINES, sizeof NUL_LINES - 1), 3, 2, 0,
+                     8 * KIB},
         // 16 MiB in 1023-byte pieces: the first is a comment, the second
         // has no separator.
         hostile_case{"SixteenMebibyteLineWithoutNewline",
                      "; " + std::string(16 * MIB, 'a'), 2, 0, 0, 0},
         hostile_case{"MillionLineCodeBlock",
-                     "[control parameter]\n" + START +
-                         repeat("x\n", 1000000) + END,
+                     "[control parameter]\n" + START + repeat("x\n", 1000000) +
+                         END,
                      0, 0, 1, 16 * MIB},
-        hostile_case{"TenThousandSections", repeat("[s]\nREG = 1\n", 10000),
-                     0, 0, 0, 0},
+        hostile_case{"TenThousandSections", repeat("[s]\nREG = 1\n", 10000), 0,
+                     0, 0, 0},
         // 3017 bytes: the first piece is a header (name cut to 49 bytes),
         // the second starts "2][dev2]..." and has no separator.
         hostile_case{"FiveHundredJoinedHeadersOnOneLine",

@@ -16,8 +16,8 @@ namespace {
 std::vector<std::string> pieces(line_reader reader, void *source, int size) {
   std::vector<std::string> out;
   std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\x7f');
-  while (reader(buffer.data(), size, source) != nullptr)
-    out.emplace_back(buffer.data());
+  while (const char *line = reader(buffer.data(), size, source))
+    out.emplace_back(line);
   // Once at the end, always at the end.
   EXPECT_EQ(reader(buffer.data(), size, source), nullptr);
   return out;
@@ -40,8 +40,17 @@ TEST(ReadStringLine, CutsAtNewlineOrSize) {
             (std::vector<std::string>{"ab\n", "cdef"}));
 }
 
-// The block reader must hand the parser exactly the lines fgets would, or
-// the same file would give other line numbers and events.
+// Pieces without their final newline: the block reader hands lines that lie
+// whole in its block out in place, newline dropped.
+std::vector<std::string> without_newlines(std::vector<std::string> lines) {
+  for (std::string &line : lines)
+    if (!line.empty() && line.back() == '\n')
+      line.pop_back();
+  return lines;
+}
+
+// The block reader must hand the parser the lines fgets would, or the same
+// file would give other line numbers and events.
 TEST(ReadBlockLine, DeliversWhatFgetsDelivers) {
   const std::vector<std::string> inputs = {
       "",
@@ -62,8 +71,8 @@ TEST(ReadBlockLine, DeliversWhatFgetsDelivers) {
       ASSERT_NE(a, nullptr);
       ASSERT_NE(b, nullptr);
       block_source blocks(b);
-      EXPECT_EQ(pieces(read_block_line, &blocks, size),
-                pieces(read_stream_line, a, size))
+      EXPECT_EQ(without_newlines(pieces(read_block_line, &blocks, size)),
+                without_newlines(pieces(read_stream_line, a, size)))
           << "input of " << input.size() << " bytes, size " << size;
       std::fclose(a);
       std::fclose(b);

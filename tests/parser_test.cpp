@@ -64,10 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
         parse_case{"TextAfterLastBracketIgnored", "[a]xyz\n", 0, {"[a]"}},
         parse_case{"MissingBracketIsBad", "[a\n", 1, {}},
         parse_case{"OpenSecondPartStillJoins", "[a][b\n", 0, {"[a||b]"}},
-        parse_case{"CommentInSecondPartStopsThere",
-                   "[a][b ;c]\n",
-                   0,
-                   {"[a||b ]"}},
+        parse_case{
+            "CommentInSecondPartStopsThere", "[a][b ;c]\n", 0, {"[a||b ]"}},
         parse_case{"CommentBeforeBracketIsBad", "[a ;x]\n", 1, {}},
         parse_case{"SemicolonWithoutSpaceIsName", "[a;x]\n", 0, {"[a;x]"}},
         parse_case{"BlanksArePartOfName",
@@ -78,10 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "[" + std::string(60, 'n') + "]\n",
                    0,
                    {"[" + std::string(49, 'n') + "]"}},
-        parse_case{"BadHeaderKeepsSection",
-                   "[x]\n[bad\nk=v\n",
-                   2,
-                   {"[x]", "x: k=v"}},
+        parse_case{
+            "BadHeaderKeepsSection", "[x]\n[bad\nk=v\n", 2, {"[x]", "x: k=v"}},
         parse_case{"IndentedHeader", "  [a]  \n", 0, {"[a]"}}),
     case_name);
 
@@ -90,9 +86,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         parse_case{"BeforeAnyHeader", "k = v\n", 0, {": k=v"}},
         parse_case{"Trimmed", "[s]\n  k  =  v  \n", 0, {"[s]", "s: k=v"}},
-        parse_case{"InlineCommentAfterSpace", "k = value ; note\n", 0,
-                   {": k=value"}},
-        parse_case{"SemicolonWithoutSpaceKept", "k = value;note\n", 0,
+        parse_case{
+            "InlineCommentAfterSpace", "k = value ; note\n", 0, {": k=value"}},
+        parse_case{"SemicolonWithoutSpaceKept",
+                   "k = value;note\n",
+                   0,
                    {": k=value;note"}},
         parse_case{"SlashesAfterSpace", "k = a // b\n", 0, {": k=a"}},
         parse_case{"SlashesWithoutSpaceKept", "k = a//b\n", 0, {": k=a//b"}},
@@ -104,17 +102,21 @@ INSTANTIATE_TEST_SUITE_P(
         parse_case{"NoSeparatorIsBad", "k\n", 1, {}},
         parse_case{"FirstBadLineWins", "k\nother\n", 1, {}},
         parse_case{"CommentBeforeSeparatorIsBad", "k ; = v\n", 1, {}},
-        parse_case{"EntriesAfterBadLineStillDelivered", "bad\nk=v\n", 1,
-                   {": k=v"}},
-        parse_case{"CarriageReturnDropped", "[s]\r\nk = v\r\n", 0,
-                   {"[s]", "s: k=v"}},
+        parse_case{
+            "EntriesAfterBadLineStillDelivered", "bad\nk=v\n", 1, {": k=v"}},
+        parse_case{
+            "CarriageReturnDropped", "[s]\r\nk = v\r\n", 0, {"[s]", "s: k=v"}},
         parse_case{"StartMarkerInValueIsText",
-                   "k = ======CODE_BLOCK_START======\n", 0,
+                   "k = ======CODE_BLOCK_START======\n",
+                   0,
                    {": k=======CODE_BLOCK_START======"}},
-        parse_case{"EndMarkerOutsideBlockIsEntry", END, 0,
+        parse_case{"EndMarkerOutsideBlockIsEntry",
+                   END,
+                   0,
                    {": ======CODE_BLOCK_END======"}},
         parse_case{"StartMarkerWithCommentIsEntry",
-                   "======CODE_BLOCK_START====== ; x\n", 0,
+                   "======CODE_BLOCK_START====== ; x\n",
+                   0,
                    {": ======CODE_BLOCK_START======"}}),
     case_name);
 
@@ -122,34 +124,46 @@ INSTANTIATE_TEST_SUITE_P(
     CodeBlocks, ParseLines,
     testing::Values(
         parse_case{"KeepsLeadingBlanksAndEmptyLines",
-                   "[c]\n" + START + "  x = 1  \n\n" + END, 0,
+                   "[c]\n" + START + "  x = 1  \n\n" + END,
+                   0,
                    {"[c]", "c: <code>  x = 1\n\n</code>"}},
         parse_case{"EmptyBlock", START + END, 0, {": <code></code>"}},
         parse_case{"MarkersInAnyCaseWithBlanks",
                    "  ======code_block_start======  \nab\n\t======Code_Block_"
                    "End======\n",
-                   0, {": <code>ab\n</code>"}},
-        parse_case{"CommentLinesKept", START + "; a\n  # b\n// c\n" + END, 0,
+                   0,
+                   {": <code>ab\n</code>"}},
+        parse_case{"CommentLinesKept",
+                   START + "; a\n  # b\n// c\n" + END,
+                   0,
                    {": <code>; a\n  # b\n// c\n</code>"}},
         parse_case{"CarriageReturnsDropped",
                    "======CODE_BLOCK_START======\r\nab  \r\n"
                    "======CODE_BLOCK_END======\r\n",
-                   0, {": <code>ab\n</code>"}},
-        parse_case{"StartMarkerInsideIsText", START + START + END, 0,
+                   0,
+                   {": <code>ab\n</code>"}},
+        parse_case{"StartMarkerInsideIsText",
+                   START + START + END,
+                   0,
                    {": <code>======CODE_BLOCK_START======\n</code>"}},
-        parse_case{"CommentedBracketIsText", START + "[x ;y]\n" + END, 0,
+        parse_case{"CommentedBracketIsText",
+                   START + "[x ;y]\n" + END,
+                   0,
                    {": <code>[x ;y]\n</code>"}},
         parse_case{"HeaderCutsBlockAndOpensNoSection",
-                   "[c]\n" + START + "line\n[d]\nk=v\n", 4,
+                   "[c]\n" + START + "line\n[d]\nk=v\n",
+                   4,
                    {"[c]", "c: k=v"}},
-        parse_case{"EndOfInputCutsBlock", "[c]\n" + START + "line\n", 3,
-                   {"[c]"}},
+        parse_case{
+            "EndOfInputCutsBlock", "[c]\n" + START + "line\n", 3, {"[c]"}},
         parse_case{"EndOfInputRightAfterStart", START, 1, {}},
-        parse_case{"OpenBlockReplacesEarlierError",
-                   "bad\n" + START + "x\n", 3, {}},
-        parse_case{"LaterErrorsDoNotReplaceOpenBlock",
-                   START + "[x]\nbad\n", 2, {}},
-        parse_case{"EntriesAfterBlock", START + "x\n" + END + "k=v\n", 0,
+        parse_case{
+            "OpenBlockReplacesEarlierError", "bad\n" + START + "x\n", 3, {}},
+        parse_case{
+            "LaterErrorsDoNotReplaceOpenBlock", START + "[x]\nbad\n", 2, {}},
+        parse_case{"EntriesAfterBlock",
+                   START + "x\n" + END + "k=v\n",
+                   0,
                    {": <code>x\n</code>", ": k=v"}}),
     case_name);
 
@@ -159,7 +173,9 @@ INSTANTIATE_TEST_SUITE_P(
         parse_case{"SkippedOnFirstLine", "\xEF\xBB\xBF[a]\n", 0, {"[a]"}},
         parse_case{"SkippedBeforeComment", "\xEF\xBB\xBF; c\n", 0, {}},
         parse_case{"TextOnLaterLine", "\n\xEF\xBB\xBF[a]\n", 2, {}},
-        parse_case{"OnlyOnce", "\xEF\xBB\xBF\xEF\xBB\xBFk=v\n", 0,
+        parse_case{"OnlyOnce",
+                   "\xEF\xBB\xBF\xEF\xBB\xBFk=v\n",
+                   0,
                    {": \xEF\xBB\xBFk=v"}}),
     case_name);
 
@@ -169,12 +185,14 @@ INSTANTIATE_TEST_SUITE_P(
         // 1100 bytes of value: the first 1023 bytes are one line, the rest a
         // second line without a separator.
         parse_case{"CutInto1023BytePieces",
-                   "k = " + std::string(1100, 'a') + "\n", 2,
+                   "k = " + std::string(1100, 'a') + "\n",
+                   2,
                    {": k=" + std::string(1019, 'a')}},
-        parse_case{"PiecesAreNumbered",
-                   std::string(1023, ';') + "\n[bad\n", 3, {}},
+        parse_case{
+            "PiecesAreNumbered", std::string(1023, ';') + "\n[bad\n", 3, {}},
         parse_case{"ExactlyFullLine",
-                   "k=" + std::string(1020, 'v') + "\n[a]\n", 0,
+                   "k=" + std::string(1020, 'v') + "\n[a]\n",
+                   0,
                    {": k=" + std::string(1020, 'v'), "[a]"}}),
     case_name);
 
@@ -230,8 +248,7 @@ TEST(ParseFiles, NullPathIsUnreadable) {
 TEST(ParseFiles, DirectoryIsUnreadableNotEmpty) {
   event_recorder recorder;
   parse_outcome outcome;
-  EXPECT_EQ(parse_config_file("/", event_recorder::handle, &recorder,
-                              &outcome),
+  EXPECT_EQ(parse_config_file("/", event_recorder::handle, &recorder, &outcome),
             -1);
   EXPECT_EQ(outcome.error, parse_error::cannot_read);
 }
@@ -256,14 +273,14 @@ ssize_t read_then_fail(void *cookie, char *buffer, std::size_t size) {
 
 TEST(ParseFiles, ReadErrorPartWayIsUnreadable) {
   failing_cookie cookie{"[a]\nk = v\n" + std::string(40000, '\n'), 0};
-  std::FILE *stream = fopencookie(&cookie, "r", {read_then_fail, nullptr,
-                                                 nullptr, nullptr});
+  std::FILE *stream =
+      fopencookie(&cookie, "r", {read_then_fail, nullptr, nullptr, nullptr});
   ASSERT_NE(stream, nullptr);
   event_recorder recorder;
   parse_outcome outcome;
-  EXPECT_EQ(parse_config_stream(stream, event_recorder::handle, &recorder,
-                                &outcome),
-            -1);
+  EXPECT_EQ(
+      parse_config_stream(stream, event_recorder::handle, &recorder, &outcome),
+      -1);
   EXPECT_EQ(outcome.error, parse_error::cannot_read);
   EXPECT_EQ(outcome.system_error, EIO);
   EXPECT_EQ(recorder.events.size(), 2u); // what came before the error

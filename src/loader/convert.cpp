@@ -1,5 +1,6 @@
 #include "loader/convert.hpp"
 
+#include <array>
 #include <cstdint>
 
 #include "parser/text.hpp"
@@ -7,30 +8,53 @@
 namespace quelmix {
 namespace {
 
+// Magnitudes are clamped here: 2^63 is the first value that saturates
+// either way (INT64_MAX upwards, INT64_MIN downwards).
 constexpr std::uint64_t MAGNITUDE_LIMIT = std::uint64_t{1} << 63;
 
-int digit_value(char c, int base) noexcept {
-  int value = 99;
-  if (c >= '0' && c <= '9')
-    value = c - '0';
-  else if (base == 16 && to_lower_ascii(c) >= 'a' && to_lower_ascii(c) <= 'f')
-    value = to_lower_ascii(c) - 'a' + 10;
-  return value < base ? value : -1;
-}
-
-// Accumulates digits in `base`; anything beyond 2^63 is clamped there, which
-// is all the saturating caller needs to know.
-std::uint64_t accumulate(const char *p, int base) noexcept {
-  std::uint64_t magnitude = 0;
-  for (int digit; (digit = digit_value(*p, base)) >= 0; ++p) {
-    if (magnitude <= (MAGNITUDE_LIMIT - static_cast<std::uint64_t>(digit)) /
-                         static_cast<std::uint64_t>(base))
-      magnitude = magnitude * static_cast<std::uint64_t>(base) +
-                  static_cast<std::uint64_t>(digit);
-    else
-      magnitude = MAGNITUDE_LIMIT;
+// Each byte's value as a hexadecimal digit, or 16 when it is none.
+constexpr std::array<std::uint8_t, 256> DIGIT_VALUES = [] {
+  std::array<std::uint8_t, 256> values{};
+  for (auto &v : values)
+    v = 16;
+  for (int c = '0'; c <= '9'; ++c)
+    values[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - '0');
+  for (int c = 'a'; c <= 'f'; ++c) {
+    values[static_cast<std::size_t>(c)] =
+        static_cast<std::uint8_t>(c - 'a' + 10);
+    values[static_cast<std::size_t>(c - 'a' + 'A')] =
+        static_cast<std::uint8_t>(c - 'a' + 10);
   }
-  return magnitude;
+  return values;
+}();
+
+// Accumulates digits in `Base` from `p`, advancing it past them. Fifteen
+// digits never reach 2^63 in either base, so the common short number runs
+// the first loop alone; longer ones go on with saturation checks.
+template <unsigned Base>
+[[gnu::always_inline]] inline std::uint64_t
+accumulate(const char *&p) noexcept {
+  constexpr std::uint64_t cutoff = MAGNITUDE_LIMIT / Base;
+  std::uint64_t magnitude = 0;
+  unsigned digit = 0;
+  for (int count = 0; count < 15; ++count, ++p) {
+    digit = DIGIT_VALUES[static_cast<unsigned char>(*p)];
+    if (digit >= Base)
+      return magnitude;
+    magnitude = magnitude * Base + digit;
+  }
+  for (;; ++p) {
+    digit = DIGIT_VALUES[static_cast<unsigned char>(*p)];
+    if (digit >= Base)
+      return magnitude;
+    if (magnitude > cutoff) {
+      magnitude = MAGNITUDE_LIMIT;
+    } else {
+      magnitude = magnitude * Base + digit;
+      if (magnitude > MAGNITUDE_LIMIT)
+        magnitude = MAGNITUDE_LIMIT;
+    }
+  }
 }
 
 std::int64_t saturate(std::uint64_t magnitude, bool negative) noexcept {
@@ -41,40 +65,50 @@ std::int64_t saturate(std::uint64_t magnitude, bool negative) noexcept {
                                       : static_cast<std::int64_t>(magnitude);
 }
 
-} // namespace
-
-std::int64_t parse_int64(const char *text) noexcept {
-  const char *p = skip_leading_space(text);
-  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X'))
-    return saturate(accumulate(p + 2, 16), false);
+// Converts the number at the start of `p` and leaves `p` after the last
+// byte that belonged to it. The base is chosen from the first non-blank
+// bytes, so a sign keeps base 10.
+[[gnu::always_inline]] inline std::int64_t convert(const char *&p) noexcept {
+  p = skip_leading_space(p);
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+    p += 2;
+    return saturate(accumulate<16>(p), false);
+  }
   const bool negative = *p == '-';
   if (*p == '-' || *p == '+')
     ++p;
-  return saturate(accumulate(p, 10), negative);
+  return saturate(accumulate<10>(p), negative);
 }
+
+std::int32_t low_32_bits(std::int64_t value) noexcept {
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(static_cast<std::uint64_t>(value)));
+}
+
+} // namespace
+
+std::int64_t parse_int64(const char *text) noexcept { return convert(text); }
 
 std::int32_t parse_int32(const char *text) noexcept {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(
-      static_cast<std::uint64_t>(parse_int64(text))));
+  return low_32_bits(convert(text));
 }
 
-// Conversion stops at the first byte that is no digit, so each piece is
-// converted where it stands: no private copy of the text is needed.
+// One pass: each piece is converted where it stands (conversion stops at
+// its "," anyway), so the caller's text needs no private copy.
 bool parse_value_list(const char *text, value_list &list) noexcept {
   list = value_list{};
-  for (const char *piece = text;; ++piece) {
-    const char *end = piece;
-    while (*end != '\0' && *end != ',')
-      ++end;
-    if (end != piece) {
-      if (list.count == CONFIG_MAX_PARAMS)
-        return false;
-      list.values[list.count++] =
-          static_cast<std::uint32_t>(parse_int32(piece));
-    }
-    if (*end == '\0')
+  const char *p = text;
+  for (;;) {
+    while (*p == ',') // empty pieces
+      ++p;
+    if (*p == '\0')
       return true;
-    piece = end;
+    if (list.count == CONFIG_MAX_PARAMS)
+      return false;
+    list.values[list.count++] =
+        static_cast<std::uint32_t>(low_32_bits(convert(p)));
+    while (*p != ',' && *p != '\0') // what follows the number is ignored
+      ++p;
   }
 }
 

@@ -6,7 +6,7 @@ namespace quelmix {
 
 std::uint32_t lookup_code(const name_code *table, const char *name) noexcept {
   for (; table->name != nullptr; ++table) {
-    if (std::strcmp(table->name, name) == 0)
+    if (table->name[0] == name[0] && std::strcmp(table->name, name) == 0)
       return table->code;
   }
   return 0;

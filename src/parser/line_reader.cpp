@@ -1,5 +1,6 @@
 #include "parser/line_reader.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -49,6 +50,16 @@ char *read_block_line(char *buffer, int size, void *source) noexcept {
   if (size < 2)
     return nullptr;
   const std::size_t room = static_cast<std::size_t>(size) - 1;
+  // The common case: the whole line is in the block.
+  char *const line = blocks.block + blocks.begin;
+  const std::size_t available = blocks.end - blocks.begin;
+  if (void *found = std::memchr(line, '\n', std::min(available, room))) {
+    char *newline = static_cast<char *>(found);
+    *newline = '\0';
+    blocks.begin += static_cast<std::size_t>(newline - line) + 1;
+    return line;
+  }
+  // The line crosses the block's end, or must be cut: copy it in pieces.
   std::size_t count = 0;
   while (count < room) {
     if (blocks.begin == blocks.end && !refill(blocks))

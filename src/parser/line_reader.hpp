@@ -27,9 +27,9 @@ struct string_source {
 char *read_string_line(char *buffer, int size, void *source) noexcept;
 
 // A stream read in large blocks, cut into the very lines std::fgets would
-// deliver, without fgets' per-line locking and bookkeeping.
+// deliver, without fgets' per-line locking and copying.
 struct block_source {
-  static constexpr std::size_t capacity = 16 * 1024;
+  static constexpr std::size_t capacity = 32 * 1024;
   std::FILE *stream;
   std::size_t begin = 0; // first unread byte of `block`
   std::size_t end = 0;   // one past the last byte read into `block`
@@ -41,6 +41,14 @@ struct block_source {
 };
 
 // Reads a block_source; sets `failed` (and returns null) on a read error.
+//
+// Delivers the same lines as std::fgets with one difference the parser
+// allows for: a line that lies whole inside the current block is handed out
+// in place, its newline overwritten by the terminator, instead of being
+// copied into `buffer` (only lines that cross a block's end, or need cutting
+// at size - 1 bytes, are copied, newline kept). The parser strips trailing
+// whitespace from every line before it looks at it, so both forms mean the
+// same. A line handed out in place stays valid until the next call.
 char *read_block_line(char *buffer, int size, void *source) noexcept;
 
 } // namespace quelmix

@@ -60,7 +60,7 @@ char *next_line(parser_state &state) noexcept {
 // True when `text` (a trimmed line) starts a section header: "[" and a "]"
 // before any inline comment. `stop` receives where the search stopped.
 bool find_header_end(char *text, char **stop) noexcept {
-  *stop = find_delimiter_or_comment(text + 1, "]");
+  *stop = find_stop(text + 1, HEADER_END_STOPS);
   return **stop == ']';
 }
 
@@ -74,7 +74,7 @@ void handle_header(parser_state &state, char *text) noexcept {
   while (stop[1] == '[') {
     stop[0] = '|';
     stop[1] = '|';
-    stop = find_delimiter_or_comment(stop + 1, "]");
+    stop = find_stop(stop + 1, HEADER_END_STOPS);
     if (*stop != ']')
       break;
   }
@@ -89,7 +89,7 @@ void handle_header(parser_state &state, char *text) noexcept {
 
 // "name = value ; comment": the first "=" or ":" separates.
 void handle_entry(parser_state &state, char *text) noexcept {
-  char *separator = find_delimiter_or_comment(text, "=:");
+  char *separator = find_stop(text, SEPARATOR_STOPS);
   if (*separator != '=' && *separator != ':') {
     record_error(state, parse_error::missing_separator);
     return;
@@ -97,7 +97,7 @@ void handle_entry(parser_state &state, char *text) noexcept {
   *separator = '\0';
   strip_trailing_space(text, static_cast<std::size_t>(separator - text));
   char *value = separator + 1;
-  char *end = find_delimiter_or_comment(value, nullptr);
+  char *end = find_stop(value, COMMENT_STOPS);
   *end = '\0';
   value = skip_leading_space(value);
   strip_trailing_space(value, static_cast<std::size_t>(end - value));
@@ -172,7 +172,7 @@ void read_code_block(parser_state &state) noexcept {
       override_error(state, parse_error::unterminated_code_block);
       return;
     }
-    if (equals_ignoring_case(trimmed, CODE_BLOCK_END)) {
+    if (trimmed[0] == '=' && equals_ignoring_case(trimmed, CODE_BLOCK_END)) {
       if (!text.failed())
         deliver(state, nullptr, text.bytes);
       return;
@@ -208,7 +208,7 @@ void handle_line(parser_state &state, char *line) noexcept {
   default:
     break;
   }
-  if (equals_ignoring_case(text, CODE_BLOCK_START))
+  if (text[0] == '=' && equals_ignoring_case(text, CODE_BLOCK_START))
     read_code_block(state);
   else
     handle_entry(state, text);

@@ -17,17 +17,4 @@ char *strip_trailing_space(char *s) noexcept {
   return s;
 }
 
-char *find_delimiter_or_comment(char *s, const char *chars) noexcept {
-  bool after_space = false;
-  char *p = s;
-  for (; *p != '\0'; ++p) {
-    if (chars != nullptr && std::strchr(chars, *p) != nullptr)
-      return p;
-    if (after_space && (*p == ';' || (*p == '/' && p[1] == '/')))
-      return p;
-    after_space = is_space(*p);
-  }
-  return p;
-}
-
 } // namespace quelmix

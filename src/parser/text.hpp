@@ -4,7 +4,9 @@
 // process has set: a file must mean the same thing in every process.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 
 namespace quelmix {
 
@@ -44,10 +46,66 @@ inline std::size_t strip_trailing_space(char *s, std::size_t length) noexcept {
 // Overwrites the whitespace at the end of `s` with terminators; returns `s`.
 char *strip_trailing_space(char *s) noexcept;
 
+// What a search makes of each byte: go on, stop, or stop when it follows
+// whitespace (";", and "/" when another "/" follows).
+enum stop_kind : std::uint8_t { GO_ON, STOP, COMMENT_AFTER_SPACE };
+using stop_set = std::array<std::uint8_t, 256>;
+
+// The terminator and `delimiters` stop a search; ";" and "/" may start a
+// comment unless they are delimiters themselves.
+constexpr stop_set make_stop_set(const char *delimiters) noexcept {
+  stop_set set{};
+  set[static_cast<unsigned char>(';')] = COMMENT_AFTER_SPACE;
+  set[static_cast<unsigned char>('/')] = COMMENT_AFTER_SPACE;
+  set[0] = STOP;
+  for (const char *c = delimiters; c != nullptr && *c != '\0'; ++c)
+    set[static_cast<unsigned char>(*c)] = STOP;
+  return set;
+}
+
+// The searches the parser makes, built at compile time.
+inline constexpr stop_set HEADER_END_STOPS = make_stop_set("]");
+inline constexpr stop_set SEPARATOR_STOPS = make_stop_set("=:");
+inline constexpr stop_set COMMENT_STOPS = make_stop_set(nullptr);
+
+// The first byte of `s` that `stops` says to stop on. One table lookup per
+// byte; the byte before a possible comment is looked at only then, and the
+// first byte of `s` never counts as following whitespace.
+inline char *find_stop(char *s, const stop_set &stops) noexcept {
+  auto kind = [&stops](const char *p) {
+    return stops[static_cast<unsigned char>(*p)];
+  };
+  for (char *p = s;; ++p) {
+    // Unrolled: a byte is read only after the one before it was no stop,
+    // so the scan never reads past the terminator.
+    while (kind(p) == GO_ON) {
+      if (kind(p + 1) != GO_ON) {
+        p += 1;
+        break;
+      }
+      if (kind(p + 2) != GO_ON) {
+        p += 2;
+        break;
+      }
+      if (kind(p + 3) != GO_ON) {
+        p += 3;
+        break;
+      }
+      p += 4;
+    }
+    if (kind(p) == STOP)
+      return p;
+    if (p != s && is_space(p[-1]) && (*p == ';' || p[1] == '/'))
+      return p;
+  }
+}
+
 // The first byte of `s` that is one of `chars` (when given), or that starts
 // an inline comment: ";" or "//" right after whitespace. The first byte of
 // `s` never counts as following whitespace. Returns the terminator when
 // neither is found.
-char *find_delimiter_or_comment(char *s, const char *chars) noexcept;
+inline char *find_delimiter_or_comment(char *s, const char *chars) noexcept {
+  return find_stop(s, make_stop_set(chars));
+}
 
 } // namespace quelmix

@@ -1,0 +1,185 @@
+// Loading generated configuration files, side by side with a bare fgets
+// loop over the same files (the reference), the parser alone, and the value
+// conversions alone. After the runs, each result's ratio to the fgets loop
+// over the same file is printed.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "config_generator.hpp"
+#include "loader/convert.hpp"
+#include "loader/loader.hpp"
+#include "parser/parser.hpp"
+
+namespace {
+
+struct bench_file {
+  std::string name;
+  std::string path;
+  std::size_t bytes;
+  std::size_t lines;
+};
+
+std::vector<bench_file> &files() {
+  static std::vector<bench_file> all;
+  return all;
+}
+
+void write_file(const std::string &dir, const std::string &name,
+                const quelmix::bench::generator_options &options) {
+  const std::string text = quelmix::bench::generate_config(options);
+  const std::string path = dir + "/" + name + ".cfg";
+  std::FILE *out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr ||
+      std::fwrite(text.data(), 1, text.size(), out) != text.size()) {
+    std::perror(path.c_str());
+    std::exit(1);
+  }
+  std::fclose(out);
+  std::size_t lines = 0;
+  for (char c : text)
+    lines += c == '\n';
+  files().push_back({name, path, text.size(), lines});
+}
+
+void make_files(const std::string &dir) {
+  write_file(dir, "typical_300", {300, false, 8});
+  write_file(dir, "lines_10k", {10000, false, 8});
+  write_file(dir, "lines_100k", {100000, false, 8});
+  write_file(dir, "lines_100k_crlf", {100000, true, 8});
+  write_file(dir, "lines_1m", {1000000, false, 8});
+  write_file(dir, "long_code_blocks", {3000, false, 2000});
+}
+
+void set_counters(benchmark::State &state, const bench_file &file) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(file.bytes));
+  state.counters["lines/s"] = benchmark::Counter(
+      static_cast<double>(file.lines) * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate);
+}
+
+void BM_Load(benchmark::State &state) {
+  const bench_file &file = files()[static_cast<std::size_t>(state.range(0))];
+  for (auto _ : state) {
+    camera_config config;
+    std::memset(&config, 0, sizeof config);
+    benchmark::DoNotOptimize(quelmix_parse_config(file.path.c_str(), &config));
+    quelmix_release_config(&config);
+  }
+  set_counters(state, file);
+  state.SetLabel(file.name);
+}
+
+void BM_Fgets(benchmark::State &state) {
+  const bench_file &file = files()[static_cast<std::size_t>(state.range(0))];
+  for (auto _ : state) {
+    std::FILE *stream = std::fopen(file.path.c_str(), "r");
+    char line[1024];
+    unsigned touched = 0;
+    while (std::fgets(line, sizeof line, stream) != nullptr)
+      touched += static_cast<unsigned char>(line[0]);
+    std::fclose(stream);
+    benchmark::DoNotOptimize(touched);
+  }
+  set_counters(state, file);
+  state.SetLabel(file.name);
+}
+
+int ignore_event(void *, const char *, const char *, const char *) { return 1; }
+
+void BM_ParseOnly(benchmark::State &state) {
+  const bench_file &file = files()[static_cast<std::size_t>(state.range(0))];
+  for (auto _ : state)
+    benchmark::DoNotOptimize(
+        quelmix::parse_config_file(file.path.c_str(), ignore_event, nullptr));
+  set_counters(state, file);
+  state.SetLabel(file.name);
+}
+
+void BM_Conversions(benchmark::State &state) {
+  const char *const values[] = {"0x3008, 0x82",         "10",
+                                "0x01, 0x0001, 0x0000", "-64",
+                                "1920, 1080",           "0xFFFF"};
+  for (auto _ : state) {
+    for (const char *value : values) {
+      quelmix::value_list list;
+      benchmark::DoNotOptimize(quelmix::parse_value_list(value, list));
+      benchmark::DoNotOptimize(list);
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 6);
+}
+
+void register_benchmarks() {
+  for (std::size_t i = 0; i < files().size(); ++i) {
+    const auto index = static_cast<std::int64_t>(i);
+    benchmark::RegisterBenchmark("fgets_loop", BM_Fgets)->Arg(index);
+    benchmark::RegisterBenchmark("load", BM_Load)->Arg(index);
+    benchmark::RegisterBenchmark("parse_only", BM_ParseOnly)->Arg(index);
+  }
+  benchmark::RegisterBenchmark("conversions", BM_Conversions);
+}
+
+// Prints the usual table, then each run's time as a ratio to the fgets
+// loop over the same file (medians when repetitions are asked for).
+class ratio_reporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run> &runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run &run : runs) {
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
+        continue;
+      const std::string name = run.run_name.str();
+      const auto slash = name.find('/');
+      if (slash == std::string::npos)
+        continue;
+      times_[name.substr(slash + 1)][name.substr(0, slash)] =
+          run.GetAdjustedRealTime();
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\n%-18s %12s %12s\n", "file", "load/fgets", "parse/fgets");
+    for (const auto &[arg, by_name] : times_) {
+      const auto fgets = by_name.find("fgets_loop");
+      if (fgets == by_name.end())
+        continue;
+      const bench_file &file = files()[std::stoul(arg)];
+      auto ratio = [&](const char *name) {
+        const auto it = by_name.find(name);
+        return it == by_name.end() ? 0.0 : it->second / fgets->second;
+      };
+      std::printf("%-18s %12.2f %12.2f\n", file.name.c_str(), ratio("load"),
+                  ratio("parse_only"));
+    }
+  }
+
+private:
+  std::map<std::string, std::map<std::string, double>> times_;
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+  char dir[] = "/tmp/quelmix-bench-XXXXXX";
+  if (mkdtemp(dir) == nullptr)
+    return 1;
+  make_files(dir);
+  register_benchmarks();
+  benchmark::Initialize(&argc, argv);
+  ratio_reporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  for (const bench_file &file : files())
+    unlink(file.path.c_str());
+  rmdir(dir);
+  return 0;
+}
