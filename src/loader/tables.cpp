@@ -1,12 +1,18 @@
 #include "loader/tables.hpp"
 
-#include <cstring>
-
 namespace quelmix {
 
+// The names are short and most lookups hit early, so a byte loop beats a
+// call to strcmp per entry.
 std::uint32_t lookup_code(const name_code *table, const char *name) noexcept {
   for (; table->name != nullptr; ++table) {
-    if (table->name[0] == name[0] && std::strcmp(table->name, name) == 0)
+    const char *a = table->name;
+    const char *b = name;
+    while (*a != '\0' && *a == *b) {
+      ++a;
+      ++b;
+    }
+    if (*a == *b)
       return table->code;
   }
   return 0;
