@@ -92,6 +92,35 @@ TEST(Checker, WorstStatusOfSeveralFiles) {
       run_checker("-q " + std::string(bad.path()) + " /nonexistent").status, 2);
 }
 
+TEST(Checker, WarningsComeAfterTheErrorInLineOrder) {
+  const temp_file file("[camera parameter]\nSIZE = 640\nbad\n"
+                       "[register parameter]\nreg = 1\n");
+  const std::string path = file.path();
+  const run_result r = run_checker("-q -W " + path);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            path + ":3: entry has no \"=\" or \":\" before any comment\n" +
+                path +
+                ":2: warning: \"SIZE\" needs 2 values, found 1; the line "
+                "is ignored\n" +
+                path +
+                ":5: warning: key \"reg\" is not known in section "
+                "\"register parameter\" (keys are case-sensitive; did you "
+                "mean \"REG\"?)\n");
+}
+
+TEST(Checker, WarningsFailTheCheckOnlyWhenAsked) {
+  const temp_file file("[camera parameter]\nTYPE = a\nTYPE = b\n");
+  EXPECT_EQ(run_checker(std::string("-q ") + file.path()).status, 0);
+  EXPECT_EQ(run_checker(std::string("-q -W ") + file.path()).status, 0);
+  EXPECT_EQ(run_checker(std::string("-q --warnings=error ") + file.path())
+                .status,
+            1);
+  EXPECT_EQ(run_checker("-q --warnings=error " + sample_path()).status, 0);
+  // Without -W nothing is said of them.
+  EXPECT_EQ(run_checker(std::string("-q ") + file.path()).err, "");
+}
+
 TEST(Checker, Usage) {
   EXPECT_EQ(run_checker("").status, 2);
   EXPECT_EQ(run_checker("--bogus").status, 2);

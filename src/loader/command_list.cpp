@@ -32,11 +32,14 @@ bool reserve_command(camera_config &config, std::uint32_t count) noexcept {
 // A "REG", "VRCMD" or "DELAY" line becomes the next config_entry. Other
 // keys are ignored; a line with more values than an entry holds is refused
 // rather than kept cut down.
-load_error append_command(camera_config &config, std::uint32_t section_code,
+load_error append_command(load_context &context, const char *section,
                           const char *name, const char *value) noexcept {
   const std::uint32_t kind = lookup_code(register_key_table, name);
-  if (kind == 0)
+  if (kind == 0) {
+    warn(context, warning_kind::unknown_key, section, name);
     return load_error::none;
+  }
+  camera_config &config = *context.config;
   value_list list;
   if (!parse_value_list(value, list))
     return load_error::too_many_values;
@@ -46,7 +49,7 @@ load_error append_command(camera_config &config, std::uint32_t section_code,
   if (!reserve_command(config, count))
     return load_error::out_of_memory;
   config_entry &entry = config.configs[count - 1];
-  entry.type = section_code | kind;
+  entry.type = context.section_code | kind;
   static_assert(sizeof entry.params == sizeof list.values);
   std::memcpy(entry.params, list.values, sizeof entry.params);
   entry.params_length = list.count;

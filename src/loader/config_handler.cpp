@@ -10,35 +10,39 @@ namespace {
 load_error handle_section_start(load_context &context,
                                 const char *section) noexcept {
   context.section_code = lookup_code(section_table, section);
+  context.header_seen = true;
+  if (context.section_code == 0)
+    warn(context, warning_kind::unknown_section, section, nullptr);
   if (context.section_code == CONFIG_TYPE_CONTROL)
     return open_control(context);
   return load_error::none;
 }
 
-// Entries and code blocks of the current section.
-load_error handle_content(load_context &context, const char *name,
-                          const char *value) noexcept {
-  camera_config &config = *context.config;
+// Entries and code blocks of the current section. A code block carries no
+// name, so it is never taken for a key.
+load_error handle_content(load_context &context, const char *section,
+                          const char *name, const char *value) noexcept {
   switch (context.section_code & CONFIG_SECTION_MASK) {
-  case 0:
-    return load_error::none; // before any header, or an unknown section
+  case 0: // before any header, or an unknown section (warned at its header)
+    if (!context.header_seen)
+      warn(context, warning_kind::key_before_section, section, name);
+    return load_error::none;
   case CONFIG_TYPE_CAMERA:
-    // A code block carries no name: it is no camera key.
-    return name == nullptr ? load_error::none
-                           : apply_camera_key(config, name, value);
+    if (name != nullptr)
+      return apply_camera_key(context, section, name, value);
+    break;
   case CONFIG_TYPE_CONTROL:
     if (!context.control_open)
-      return load_error::none;
-    {
-      control_entry &control = config.controls[config.controls_length - 1];
-      return name == nullptr ? attach_code(control, value)
-                             : apply_control_key(control, name, value);
-    }
+      return load_error::none; // its header was refused already
+    return name == nullptr ? attach_code(context, section, value)
+                           : apply_control_key(context, section, name, value);
   default:
-    return name == nullptr
-               ? load_error::none
-               : append_command(config, context.section_code, name, value);
+    if (name != nullptr)
+      return append_command(context, section, name, value);
+    break;
   }
+  warn(context, warning_kind::code_block_ignored, section, nullptr);
+  return load_error::none;
 }
 
 } // namespace
@@ -50,13 +54,30 @@ int config_handler(void *user, const char *section, const char *name,
   if (context != nullptr && context->config != nullptr) {
     error = (name == nullptr && value == nullptr)
                 ? handle_section_start(*context, section)
-                : handle_content(*context, name, value);
+                : handle_content(*context, section, name, value);
   }
   if (error == load_error::none)
     return 1;
   if (context != nullptr && context->first_error == load_error::none)
     context->first_error = error;
   return 0;
+}
+
+void warn(const load_context &context, const load_warning &warning) noexcept {
+  if (context.observer == nullptr)
+    return;
+  const std::int64_t line =
+      context.progress != nullptr ? context.progress->current_line : 0;
+  context.observer->warn(context.observer->user, line, warning);
+}
+
+void warn_unknown_key(const load_context &context, const char *section,
+                      const char *name) noexcept {
+  warn(context,
+       lookup_code(register_key_table, name) != 0
+           ? warning_kind::command_out_of_place
+           : warning_kind::unknown_key,
+       section, name);
 }
 
 bool copy_text_field(char *field, std::size_t size,

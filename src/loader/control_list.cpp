@@ -28,8 +28,25 @@ load_error open_control(load_context &context) noexcept {
   return load_error::none;
 }
 
-load_error apply_control_key(control_entry &control, const char *name,
-                             const char *value) noexcept {
+namespace {
+
+control_entry &current_control(const load_context &context) noexcept {
+  return context.config->controls[context.config->controls_length - 1];
+}
+
+void copy_name(const load_context &context, char (&field)[128],
+               const char *section, const char *name,
+               const char *value) noexcept {
+  if (!copy_text_field(field, sizeof field, value))
+    warn(context, load_warning{warning_kind::value_cut, section, name,
+                               sizeof field - 1, 0, 0});
+}
+
+} // namespace
+
+load_error apply_control_key(load_context &context, const char *section,
+                             const char *name, const char *value) noexcept {
+  control_entry &control = current_control(context);
   switch (lookup_code(control_key_table, name)) {
   case CONTROL_KEY_MIN_VALUE:
     control.min_value = parse_int64(value);
@@ -44,12 +61,13 @@ load_error apply_control_key(control_entry &control, const char *name,
     control.def = parse_int64(value);
     break;
   case CONTROL_KEY_CTRL_NAME:
-    copy_text_field(control.ctrl_name, sizeof control.ctrl_name, value);
+    copy_name(context, control.ctrl_name, section, name, value);
     break;
   case CONTROL_KEY_FUNC_NAME:
-    copy_text_field(control.func_name, sizeof control.func_name, value);
+    copy_name(context, control.func_name, section, name, value);
     break;
   default:
+    warn_unknown_key(context, section, name);
     break;
   }
   return load_error::none;
@@ -57,12 +75,16 @@ load_error apply_control_key(control_entry &control, const char *name,
 
 // A later block in the same control replaces (and frees) the earlier one;
 // when the copy cannot be made, the earlier text stays.
-load_error attach_code(control_entry &control, const char *text) noexcept {
+load_error attach_code(load_context &context, const char *section,
+                       const char *text) noexcept {
+  control_entry &control = current_control(context);
   const std::size_t size = std::strlen(text) + 1;
   auto *copy = static_cast<char *>(std::malloc(size));
   if (copy == nullptr)
     return load_error::out_of_memory;
   std::memcpy(copy, text, size);
+  if (control.code != nullptr)
+    warn(context, warning_kind::code_block_replaced, section, nullptr);
   std::free(control.code);
   control.code = copy;
   return load_error::none;

@@ -13,17 +13,22 @@ load_report finish(const load_context &context, const parse_outcome &parse) {
 
 } // namespace
 
-load_report load_config_file(const char *path, camera_config *config) noexcept {
-  load_context context{config};
+load_report load_config_file(const char *path, camera_config *config,
+                             const load_observer *observer) noexcept {
   parse_outcome parse;
+  load_context context{config};
+  context.observer = observer;
+  context.progress = &parse;
   parse_config_file(path, config_handler, &context, &parse);
   return finish(context, parse);
 }
 
-load_report load_config_string(const char *text,
-                               camera_config *config) noexcept {
-  load_context context{config};
+load_report load_config_string(const char *text, camera_config *config,
+                               const load_observer *observer) noexcept {
   parse_outcome parse;
+  load_context context{config};
+  context.observer = observer;
+  context.progress = &parse;
   parse_config_string(text, config_handler, &context, &parse);
   return finish(context, parse);
 }

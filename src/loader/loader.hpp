@@ -17,6 +17,39 @@ enum class load_error : std::uint8_t {
   out_of_memory,   // a list or code text could not be allocated or grown
 };
 
+// Lines the loader takes in without error but ignores, in whole or in part.
+// The library itself says nothing of them; a tool may ask to hear them.
+enum class warning_kind : std::uint8_t {
+  unknown_section,      // a header names no known section
+  key_before_section,   // an entry or code block before the first header
+  unknown_key,          // a key its section does not know
+  command_out_of_place, // "REG", "VRCMD" or "DELAY" in a camera/control section
+  wrong_value_count,    // "SIZE" or "FORMAT" with a count they do not take
+  value_cut,            // "TYPE", "CTRL_NAME" or "FUNC_NAME" longer than fits
+  key_repeated,         // a camera key set again: the later value wins
+  code_block_ignored,   // a code block outside a control section
+  code_block_replaced,  // a second code block in one control
+};
+
+struct load_warning {
+  warning_kind kind;
+  const char *section; // the current section's name ("" before any header)
+  const char *name;    // the key; null for headers and code blocks
+  // wrong_value_count: the values found (CONFIG_MAX_PARAMS + 1 for more
+  // than fit); value_cut: the bytes kept.
+  unsigned count;
+  // wrong_value_count: the counts the key takes, from `fewest` to `most`.
+  unsigned fewest;
+  unsigned most;
+};
+
+// Hears every warning, with the number of the line it is about (for a code
+// block, the line of its end marker).
+struct load_observer {
+  void (*warn)(void *user, std::int64_t line, const load_warning &warning);
+  void *user;
+};
+
 // What one parse knows beyond the record. It lives for one call.
 struct load_context {
   camera_config *config;
@@ -30,22 +63,43 @@ struct load_context {
   // The reason for the first event refused, which is the reason for the
   // parse's error line whenever the parser says the handler refused it.
   load_error first_error = load_error::none;
+  // Camera keys set so far in this call, one bit per camera_key.
+  std::uint32_t camera_keys_seen = 0;
+  bool header_seen = false; // a section header has been met in this call
+  // Who hears warnings (none by default), and where the parser keeps the
+  // number of the line in hand.
+  const load_observer *observer = nullptr;
+  const parse_outcome *progress = nullptr;
 };
+
+// Tells the observer, if there is one.
+void warn(const load_context &context, const load_warning &warning) noexcept;
+inline void warn(const load_context &context, warning_kind kind,
+                 const char *section, const char *name) noexcept {
+  warn(context, load_warning{kind, section, name, 0, 0, 0});
+}
 
 // The handler: `user` is a load_context. Returns 1 for every event it
 // takes in or ignores, 0 when it refuses one (see load_error).
 int config_handler(void *user, const char *section, const char *name,
                    const char *value) noexcept;
 
-// The branches of config_handler, one per kind of section.
-load_error apply_camera_key(camera_config &config, const char *name,
-                            const char *value) noexcept;
-load_error append_command(camera_config &config, std::uint32_t section_code,
+// The branches of config_handler, one per kind of section; `section` is
+// the current section's name, for warnings.
+load_error apply_camera_key(load_context &context, const char *section,
+                            const char *name, const char *value) noexcept;
+load_error append_command(load_context &context, const char *section,
                           const char *name, const char *value) noexcept;
 load_error open_control(load_context &context) noexcept;
-load_error apply_control_key(control_entry &control, const char *name,
-                             const char *value) noexcept;
-load_error attach_code(control_entry &control, const char *text) noexcept;
+load_error apply_control_key(load_context &context, const char *section,
+                             const char *name, const char *value) noexcept;
+load_error attach_code(load_context &context, const char *section,
+                       const char *text) noexcept;
+
+// A key that is no command in a camera or control section: a command out
+// of place, or simply unknown.
+void warn_unknown_key(const load_context &context, const char *section,
+                      const char *name) noexcept;
 
 // The outcome of a load: the parser's, refined by the loader's reason when
 // the parser says the handler refused the error line.
@@ -54,9 +108,11 @@ struct load_report {
   load_error error = load_error::none;
 };
 
-load_report load_config_file(const char *path, camera_config *config) noexcept;
-load_report load_config_string(const char *text,
-                               camera_config *config) noexcept;
+load_report load_config_file(const char *path, camera_config *config,
+                             const load_observer *observer = nullptr) noexcept;
+load_report
+load_config_string(const char *text, camera_config *config,
+                   const load_observer *observer = nullptr) noexcept;
 
 // Copies at most `size` - 1 bytes of `value` into `field`, terminated.
 // Returns false when the value was cut.

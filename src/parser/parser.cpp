@@ -20,6 +20,7 @@ struct parser_state {
   void *source;
   entry_handler handler;
   void *user;
+  parse_outcome *outcome; // may be null
   // Counted wide so that a file of more than INT32_MAX lines cannot
   // overflow it; reported clamped to INT32_MAX.
   std::int64_t line = 0;
@@ -52,8 +53,11 @@ void deliver(parser_state &state, const char *name,
 // The next line in the line buffer, or null at the end of input.
 char *next_line(parser_state &state) noexcept {
   char *line = state.reader(state.buffer, LINE_BUFFER_SIZE, state.source);
-  if (line != nullptr)
+  if (line != nullptr) {
     ++state.line;
+    if (state.outcome != nullptr)
+      state.outcome->current_line = state.line;
+  }
   return line;
 }
 
@@ -221,7 +225,7 @@ std::int32_t reported_line(std::int64_t line) noexcept {
 int fail_input(parse_outcome *outcome, parse_error error,
                int system_error) noexcept {
   if (outcome != nullptr)
-    *outcome = parse_outcome{-1, error, system_error};
+    *outcome = parse_outcome{-1, error, system_error, 0};
   return -1;
 }
 
@@ -229,12 +233,12 @@ int fail_input(parse_outcome *outcome, parse_error error,
 
 int parse_lines(line_reader reader, void *source, entry_handler handler,
                 void *user, parse_outcome *outcome) noexcept {
-  parser_state state{reader, source, handler, user};
+  parser_state state{reader, source, handler, user, outcome};
   while (char *line = next_line(state))
     handle_line(state, line);
   const std::int32_t result = reported_line(state.error_line);
   if (outcome != nullptr)
-    *outcome = parse_outcome{result, state.error, 0};
+    *outcome = parse_outcome{result, state.error, 0, state.line};
   return result;
 }
 

@@ -45,6 +45,10 @@ struct parse_outcome {
   std::int32_t line = 0; // 0, the first bad line, or -1
   parse_error error = parse_error::none;
   int system_error = 0; // errno of cannot_open / cannot_read
+  // While the parse runs, the number of the line in hand (for a code block
+  // event, the line of its end marker), so that a handler can tell where an
+  // event came from.
+  std::int64_t current_line = 0;
 };
 
 // Parses every line `reader` delivers from `source`. Returns 0 or the first
