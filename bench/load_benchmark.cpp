@@ -148,12 +148,13 @@ public:
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\n%-18s %12s %12s\n", "file", "load/fgets", "parse/fgets");
-    for (const auto &[arg, by_name] : times_) {
+    for (const auto &entry : times_) {
+      const std::map<std::string, double> &by_name = entry.second;
       const auto fgets = by_name.find("fgets_loop");
       if (fgets == by_name.end())
         continue;
-      const bench_file &file = files()[std::stoul(arg)];
-      auto ratio = [&](const char *name) {
+      const bench_file &file = files()[std::stoul(entry.first)];
+      auto ratio = [&by_name, &fgets](const char *name) {
         const auto it = by_name.find(name);
         return it == by_name.end() ? 0.0 : it->second / fgets->second;
       };
