@@ -40,14 +40,14 @@ void load_with_fgets(const std::string &bytes, loaded &out) {
 void load_with_blocks(const std::string &bytes, loaded &out) {
   std::FILE *stream = open_bytes(bytes);
   quelmix::load_context context{&out.config};
-  out.result = quelmix::parse_config_stream(stream, quelmix::config_handler,
-                                            &context);
+  out.result =
+      quelmix::parse_config_stream(stream, quelmix::config_handler, &context);
   std::fclose(stream);
 }
 
 void load_with_string(const std::string &bytes, loaded &out) {
-  out.result = quelmix::load_config_string(bytes.c_str(), &out.config)
-                   .parse.line;
+  out.result =
+      quelmix::load_config_string(bytes.c_str(), &out.config).parse.line;
 }
 
 void require_same(const loaded &a, const loaded &b) {

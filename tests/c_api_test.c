@@ -37,7 +37,8 @@ _Static_assert(offsetof(control_entry, func_name) == 164, "func_name");
 _Static_assert(offsetof(control_entry, code) == 296, "code");
 _Static_assert(sizeof(control_entry) == 304, "control_entry");
 
-_Static_assert(CONFIG_TYPE_REGISTER + CONFIG_VARIANT_DEV3_INF2 + CONFIG_KEY_REG ==
+_Static_assert(CONFIG_TYPE_REGISTER + CONFIG_VARIANT_DEV3_INF2 +
+                       CONFIG_KEY_REG ==
                    0x03040001u,
                "type codes");
 

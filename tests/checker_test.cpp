@@ -113,9 +113,8 @@ TEST(Checker, WarningsFailTheCheckOnlyWhenAsked) {
   const temp_file file("[camera parameter]\nTYPE = a\nTYPE = b\n");
   EXPECT_EQ(run_checker(std::string("-q ") + file.path()).status, 0);
   EXPECT_EQ(run_checker(std::string("-q -W ") + file.path()).status, 0);
-  EXPECT_EQ(run_checker(std::string("-q --warnings=error ") + file.path())
-                .status,
-            1);
+  EXPECT_EQ(
+      run_checker(std::string("-q --warnings=error ") + file.path()).status, 1);
   EXPECT_EQ(run_checker("-q --warnings=error " + sample_path()).status, 0);
   // Without -W nothing is said of them.
   EXPECT_EQ(run_checker(std::string("-q ") + file.path()).err, "");

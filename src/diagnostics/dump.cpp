@@ -3,16 +3,22 @@
 #include <cstdint>
 
 namespace quelmix {
+namespace {
+
+// The 8- and 16-bit fields print widened without sign.
+int widened(unsigned value) noexcept { return static_cast<int>(value); }
+
+} // namespace
 
 void dump_camera_params(const camera_config &config, std::FILE *out) noexcept {
   std::fprintf(out, "CFG_MODE : %d\n", config.cfg_mode);
   std::fprintf(out, "TYPE     : %s\n", config.type);
   std::fprintf(out, "WIDTH    : %d\n", config.width);
   std::fprintf(out, "HEIGHT   : %d\n", config.height);
-  std::fprintf(out, "BIT_WIDTH: %d\n", unsigned{config.bit_width});
+  std::fprintf(out, "BIT_WIDTH: %d\n", widened(config.bit_width));
   std::fprintf(out, "FORMAT   : 0x%02X\n", unsigned{config.format});
-  std::fprintf(out, "I2C_MODE : %d\n", unsigned{config.i2c_mode});
-  std::fprintf(out, "I2C_ADDR : %d\n", unsigned{config.i2c_addr});
+  std::fprintf(out, "I2C_MODE : %d\n", widened(config.i2c_mode));
+  std::fprintf(out, "I2C_ADDR : %d\n", widened(config.i2c_addr));
   std::fprintf(out, "TRANS_LVL: %d\n", config.trans_lvl);
 }
 

@@ -77,9 +77,8 @@ int unknown_section(const char *section, char *out, std::size_t size) {
                          "section \"%s\" is not known (\"%s\" has no such "
                          "variant); its lines are ignored",
                          section, kind);
-  return std::snprintf(out, size,
-                       "section \"%s\" is not known; its lines are ignored",
-                       section);
+  return std::snprintf(
+      out, size, "section \"%s\" is not known; its lines are ignored", section);
 }
 
 int unknown_key(const load_warning &w, char *out, std::size_t size) {
@@ -120,8 +119,9 @@ int format_warning(const load_warning &w, char *out,
     return unknown_section(w.section, out, size);
   case warning_kind::key_before_section:
     if (w.name == nullptr)
-      return std::snprintf(out, size, "code block before any section header "
-                                      "is ignored");
+      return std::snprintf(out, size,
+                           "code block before any section header "
+                           "is ignored");
     return std::snprintf(out, size,
                          "key \"%s\" comes before any section header and is "
                          "ignored",

@@ -68,11 +68,10 @@ std::string escape_newlines(const char *text) {
 
 std::string describe_record(const camera_config &c) {
   std::ostringstream out;
-  out << "cfg_mode=" << c.cfg_mode << " type=" << c.type
-      << " size=" << c.width << "x" << c.height
-      << " bit_width=" << unsigned{c.bit_width} << " format=" << c.format
-      << " i2c=" << unsigned{c.i2c_mode} << "/" << c.i2c_addr
-      << " trans_lvl=" << c.trans_lvl << "\n";
+  out << "cfg_mode=" << c.cfg_mode << " type=" << c.type << " size=" << c.width
+      << "x" << c.height << " bit_width=" << unsigned{c.bit_width}
+      << " format=" << c.format << " i2c=" << unsigned{c.i2c_mode} << "/"
+      << c.i2c_addr << " trans_lvl=" << c.trans_lvl << "\n";
   for (std::uint32_t i = 0; i < c.configs_length; ++i) {
     const config_entry &e = c.configs[i];
     out << std::hex << "cmd " << e.type << std::dec;
@@ -84,8 +83,9 @@ std::string describe_record(const camera_config &c) {
     const control_entry &k = c.controls[i];
     out << "control " << k.min_value << ".." << k.max_value << " step "
         << k.step << " def " << k.def << " reserved " << k.reserved << " '"
-        << k.ctrl_name << "' '" << k.func_name << "' code="
-        << (k.code ? "'" + escape_newlines(k.code) + "'" : "null") << "\n";
+        << k.ctrl_name << "' '" << k.func_name
+        << "' code=" << (k.code ? "'" + escape_newlines(k.code) + "'" : "null")
+        << "\n";
   }
   return out.str();
 }
