@@ -20,10 +20,11 @@ constexpr std::array<std::uint8_t, 256> DIGIT_VALUES = [] {
   for (int c = '0'; c <= '9'; ++c)
     values[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - '0');
   for (int c = 'a'; c <= 'f'; ++c) {
+    const int upper = c - 'a' + 'A';
     values[static_cast<std::size_t>(c)] =
         static_cast<std::uint8_t>(c - 'a' + 10);
-    values[static_cast<std::size_t>(c - 'a' + 'A')] =
-        static_cast<std::uint8_t>(c - 'a' + 10);
+    values[static_cast<std::size_t>(upper)] =
+        values[static_cast<std::size_t>(c)];
   }
   return values;
 }();
