@@ -10,9 +10,17 @@
 
 namespace quelmix {
 
-// Space, tab, newline, vertical tab, form feed and carriage return.
+// Space, tab, newline, vertical tab, form feed and carriage return, as a
+// table: one lookup in the loops that trim every line.
+inline constexpr std::array<bool, 256> SPACE_BYTES = [] {
+  std::array<bool, 256> spaces{};
+  for (char c : {' ', '\t', '\n', '\v', '\f', '\r'})
+    spaces[static_cast<unsigned char>(c)] = true;
+  return spaces;
+}();
+
 constexpr bool is_space(char c) noexcept {
-  return c == ' ' || (c >= '\t' && c <= '\r');
+  return SPACE_BYTES[static_cast<unsigned char>(c)];
 }
 
 constexpr char to_lower_ascii(char c) noexcept {
