@@ -46,59 +46,77 @@ void append_escape(std::string &out, unsigned code) {
   out += escape;
 }
 
-void append_number(std::string &out, long long value) {
-  out += std::to_string(value);
-}
+// Writes one JSON object's members, with the commas between them.
+class object_writer {
+public:
+  explicit object_writer(std::string &out) : out_(out) { out_ += '{'; }
+  ~object_writer() { out_ += '}'; }
+  object_writer(const object_writer &) = delete;
+  object_writer &operator=(const object_writer &) = delete;
 
-void append_field(std::string &out, const char *name, long long value) {
-  out += '"';
-  out += name;
-  out += "\": ";
-  append_number(out, value);
-}
+  void number(const char *name, long long value) {
+    key(name);
+    out_ += std::to_string(value);
+  }
+  void boolean(const char *name, bool value) {
+    key(name);
+    out_ += value ? "true" : "false";
+  }
+  // A string, or null when `text` is null.
+  void text(const char *name, const char *text) {
+    key(name);
+    if (text == nullptr)
+      out_ += "null";
+    else
+      append_json_string(out_, text);
+  }
+  // A fixed-size text field of the record, up to its terminator.
+  template <std::size_t N> void field(const char *name, const char (&text)[N]) {
+    key(name);
+    append_json_string(out_, std::string_view(text, strnlen(text, N)));
+  }
+  template <typename T>
+  void numbers(const char *name, const T *values, std::size_t count) {
+    key(name);
+    out_ += '[';
+    for (std::size_t i = 0; i < count; ++i)
+      out_ += (i > 0 ? ", " : "") + std::to_string(values[i]);
+    out_ += ']';
+  }
 
-void append_text_field(std::string &out, const char *name, const char *text,
-                       std::size_t size) {
-  out += '"';
-  out += name;
-  out += "\": ";
-  append_json_string(out, std::string_view(text, strnlen(text, size)));
-}
+private:
+  void key(const char *name) {
+    out_ += first_ ? "\"" : ", \"";
+    first_ = false;
+    out_ += name;
+    out_ += "\": ";
+  }
+
+  std::string &out_;
+  bool first_ = true;
+};
 
 void append_result(std::string &out, const load_report &report,
                    const char *reason) {
-  out += "  \"result\": {";
-  if (report.parse.line == 0) {
-    out += "\"ok\": true}";
-    return;
+  object_writer result(out);
+  result.boolean("ok", report.parse.line == 0);
+  if (report.parse.line != 0) {
+    result.number("line", report.parse.line);
+    result.text("reason", reason != nullptr ? reason : "");
   }
-  out += "\"ok\": false, ";
-  append_field(out, "line", report.parse.line);
-  out += ", \"reason\": ";
-  append_json_string(out, reason != nullptr ? reason : "");
-  out += "}";
 }
 
 void append_camera(std::string &out, const camera_config &c) {
-  out += "  \"camera\": {";
-  append_field(out, "cfg_mode", c.cfg_mode);
-  out += ", ";
-  append_text_field(out, "type", c.type, sizeof c.type);
-  out += ", ";
-  append_field(out, "width", c.width);
-  out += ", ";
-  append_field(out, "height", c.height);
-  out += ", ";
-  append_field(out, "bit_width", c.bit_width);
-  out += ", ";
-  append_field(out, "format", c.format);
-  out += ", ";
-  append_field(out, "i2c_mode", c.i2c_mode);
-  out += ", ";
-  append_field(out, "i2c_addr", c.i2c_addr);
-  out += ", ";
-  append_field(out, "trans_lvl", c.trans_lvl);
-  out += "}";
+  object_writer camera(out);
+  camera.number("cfg_mode", c.cfg_mode);
+  camera.field("type", c.type);
+  camera.number("width", c.width);
+  camera.number("height", c.height);
+  camera.number("bit_width", c.bit_width);
+  camera.number("format", c.format);
+  camera.number("i2c_mode", c.i2c_mode);
+  camera.number("i2c_addr", c.i2c_addr);
+  camera.number("trans_lvl", c.trans_lvl);
 }
 
 // Section, variant and kind come from the loader's tables, by code.
@@ -106,45 +124,41 @@ void append_command(std::string &out, const config_entry &e) {
   const char *section = lookup_name(section_table, e.type & ~CONFIG_KEY_MASK);
   const char *kind = lookup_name(register_key_table, e.type & CONFIG_KEY_MASK);
   const char *variant = section ? std::strstr(section, "||") : nullptr;
-  out += "    {\"section\": ";
-  append_json_string(out, section ? section : "");
-  out += ", \"variant\": ";
-  if (variant != nullptr)
-    append_json_string(out, variant + 2);
-  else
-    out += "null";
-  out += ", \"kind\": ";
-  append_json_string(out, kind ? kind : "");
-  out += ", ";
-  append_field(out, "type", e.type);
-  out += ", \"values\": [";
-  for (unsigned i = 0; i < e.params_length; ++i) {
-    if (i > 0)
-      out += ", ";
-    append_number(out, e.params[i]);
-  }
-  out += "]}";
+  object_writer command(out);
+  command.text("section", section ? section : "");
+  command.text("variant", variant ? variant + 2 : nullptr);
+  command.text("kind", kind ? kind : "");
+  command.number("type", e.type);
+  command.numbers("values", e.params, e.params_length);
 }
 
 void append_control(std::string &out, const control_entry &k) {
-  out += "    {";
-  append_text_field(out, "ctrl_name", k.ctrl_name, sizeof k.ctrl_name);
-  out += ", ";
-  append_text_field(out, "func_name", k.func_name, sizeof k.func_name);
-  out += ", ";
-  append_field(out, "min_value", k.min_value);
-  out += ", ";
-  append_field(out, "max_value", k.max_value);
-  out += ", ";
-  append_field(out, "step", k.step);
-  out += ", ";
-  append_field(out, "def", k.def);
-  out += ", \"code\": ";
-  if (k.code != nullptr)
-    append_json_string(out, k.code);
-  else
-    out += "null";
-  out += "}";
+  object_writer control(out);
+  control.field("ctrl_name", k.ctrl_name);
+  control.field("func_name", k.func_name);
+  control.number("min_value", k.min_value);
+  control.number("max_value", k.max_value);
+  control.number("step", k.step);
+  control.number("def", k.def);
+  control.text("code", k.code);
+}
+
+void append_warning(std::string &out, const warning_line &w) {
+  object_writer warning(out);
+  warning.number("line", w.line);
+  warning.text("message", w.message.c_str());
+}
+
+// "[\n    item,\n    item\n  ]", or "[]" for no items.
+template <typename T, typename Append>
+void append_list(std::string &out, const T *items, std::size_t count,
+                 Append append) {
+  out += '[';
+  for (std::size_t i = 0; i < count; ++i) {
+    out += i == 0 ? "\n    " : ",\n    ";
+    append(out, items[i]);
+  }
+  out += count > 0 ? "\n  ]" : "]";
 }
 
 } // namespace
@@ -196,31 +210,17 @@ std::string record_json(const char *path, const load_report &report,
                         const std::vector<warning_line> &warnings) {
   std::string out = "{\n  \"file\": ";
   append_json_string(out, path);
-  out += ",\n";
+  out += ",\n  \"result\": ";
   append_result(out, report, reason);
-  out += ",\n";
+  out += ",\n  \"camera\": ";
   append_camera(out, config);
-  out += ",\n  \"commands\": [";
-  for (std::uint32_t i = 0; i < config.configs_length; ++i) {
-    out += i == 0 ? "\n" : ",\n";
-    append_command(out, config.configs[i]);
-  }
-  out += config.configs_length ? "\n  ],\n" : "],\n";
-  out += "  \"controls\": [";
-  for (std::uint32_t i = 0; i < config.controls_length; ++i) {
-    out += i == 0 ? "\n" : ",\n";
-    append_control(out, config.controls[i]);
-  }
-  out += config.controls_length ? "\n  ],\n" : "],\n";
-  out += "  \"warnings\": [";
-  for (std::size_t i = 0; i < warnings.size(); ++i) {
-    out += i == 0 ? "\n    {" : ",\n    {";
-    append_field(out, "line", warnings[i].line);
-    out += ", \"message\": ";
-    append_json_string(out, warnings[i].message);
-    out += "}";
-  }
-  out += warnings.empty() ? "]\n}" : "\n  ]\n}";
+  out += ",\n  \"commands\": ";
+  append_list(out, config.configs, config.configs_length, append_command);
+  out += ",\n  \"controls\": ";
+  append_list(out, config.controls, config.controls_length, append_control);
+  out += ",\n  \"warnings\": ";
+  append_list(out, warnings.data(), warnings.size(), append_warning);
+  out += "\n}";
   return out;
 }
 
