@@ -118,9 +118,8 @@ checked_file check_file(const char *path, const options &opts, bool several) {
       path, &config, (opts.warnings || opts.json) ? &observer : nullptr);
 
   checked_file checked;
-  std::string reason = quelmix::describe_error(report) != nullptr
-                           ? quelmix::describe_error(report)
-                           : "";
+  const char *described = quelmix::describe_error(report);
+  std::string reason = described != nullptr ? described : "";
   if (report.parse.line < 0) {
     reason += ": ";
     reason += std::strerror(report.parse.system_error);

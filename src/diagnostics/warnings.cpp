@@ -40,10 +40,9 @@ const char *known_when_trimmed(const char *section) noexcept {
   std::memcpy(trimmed, begin, length);
   trimmed[length] = '\0';
   strip_trailing_space(trimmed);
-  return std::strcmp(trimmed, section) != 0 &&
-                 lookup_code(section_table, trimmed) != 0
-             ? lookup_name(section_table, lookup_code(section_table, trimmed))
-             : nullptr;
+  if (std::strcmp(trimmed, section) == 0)
+    return nullptr; // no blanks to blame
+  return lookup_name(section_table, lookup_code(section_table, trimmed));
 }
 
 // "register parameter||dev2": a known section kind with an unknown variant.

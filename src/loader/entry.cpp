@@ -11,26 +11,28 @@ load_report finish(const load_context &context, const parse_outcome &parse) {
   return report;
 }
 
+// Runs `parse` (a parse_config_* function) over `input` with the handler.
+template <typename Parse>
+load_report load(Parse parse, const char *input, camera_config *config,
+                 const load_observer *observer) noexcept {
+  parse_outcome outcome;
+  load_context context{config};
+  context.observer = observer;
+  context.progress = &outcome;
+  parse(input, config_handler, &context, &outcome);
+  return finish(context, outcome);
+}
+
 } // namespace
 
 load_report load_config_file(const char *path, camera_config *config,
                              const load_observer *observer) noexcept {
-  parse_outcome parse;
-  load_context context{config};
-  context.observer = observer;
-  context.progress = &parse;
-  parse_config_file(path, config_handler, &context, &parse);
-  return finish(context, parse);
+  return load(parse_config_file, path, config, observer);
 }
 
 load_report load_config_string(const char *text, camera_config *config,
                                const load_observer *observer) noexcept {
-  parse_outcome parse;
-  load_context context{config};
-  context.observer = observer;
-  context.progress = &parse;
-  parse_config_string(text, config_handler, &context, &parse);
-  return finish(context, parse);
+  return load(parse_config_string, text, config, observer);
 }
 
 } // namespace quelmix
