@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The checker's --json output parses as JSON and agrees with its dumps.
 
 Usage: json_check.py CHECKER SOURCE_DIR
@@ -35,7 +36,7 @@ def json_of(path):
 
 
 def dumps_of(path):
-    out = run(path)
+    out = run("-q", "--dump", path)
     return out.stderr.decode("latin-1"), out.stdout.decode("latin-1")
 
 
@@ -115,6 +116,18 @@ with tempfile.TemporaryDirectory() as tmp:
     broken = json_of(os.path.join(tmp, "bad_line.cfg"))
     check(broken["result"]["ok"] is False and broken["result"]["line"] == 2,
           "bad line in result")
+    check([(d["severity"], d["line"], d["column"], d["kind"])
+           for d in broken["diagnostics"]] ==
+          [("error", 2, 1, "missing-separator")], "diagnostics")
+    hinted = os.path.join(tmp, "hinted.cfg")
+    with open(hinted, "wb") as f:
+        f.write(b"[camera parameter]\nI2CADDR = 1\n")
+    kinds = json_of(hinted)["diagnostics"]
+    check(len(kinds) == 1 and kinds[0]["kind"] == "unknown-key" and
+          "I2C_ADDR" in kinds[0]["hint"], "hint in diagnostics")
+    off = json.loads(run("--json", "-Wno-unknown-key", hinted).stdout)
+    check(off["diagnostics"] == [] and off["warnings"] == [],
+          "a kind switched off")
     several = json.loads(run("--json", os.path.join(tmp, "utf8.cfg"),
                              "/nonexistent").stdout)
     check(isinstance(several, list) and len(several) == 2, "array of files")

@@ -1,13 +1,20 @@
+// SPDX-License-Identifier: MIT
 #include "diagnostics/warnings.hpp"
 
-#include <cstdio>
 #include <cstring>
+#include <string_view>
 
+#include "diagnostics/suggest.hpp"
 #include "loader/tables.hpp"
+#include "parser/parser.hpp"
 #include "parser/text.hpp"
 
 namespace quelmix {
 namespace {
+
+std::string quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
 
 // The first name in `table` equal to `name` but for letter case.
 const char *same_but_case(const name_code *table, const char *name) noexcept {
@@ -50,110 +57,105 @@ const char *known_kind(const char *section) noexcept {
   const char *bars = std::strstr(section, "||");
   if (bars == nullptr)
     return nullptr;
-  for (const name_code *s = section_table; s->name != nullptr; ++s) {
-    const std::size_t length = static_cast<std::size_t>(bars - section);
-    if (std::strlen(s->name) == length &&
-        std::strncmp(s->name, section, length) == 0)
+  const std::string_view kind(section,
+                              static_cast<std::size_t>(bars - section));
+  for (const name_code *s = section_table; s->name != nullptr; ++s)
+    if (kind == s->name)
       return s->name;
-  }
   return nullptr;
 }
 
-int unknown_section(const char *section, char *out, std::size_t size) {
+std::string did_you_mean(const char *name) {
+  return "did you mean " + quoted(name) + "?";
+}
+
+warning_text unknown_section(const char *section) {
+  warning_text text{"unknown-section",
+                    "section " + quoted(section) +
+                        " is not known; its lines are ignored",
+                    ""};
   if (const char *name = known_when_trimmed(section))
-    return std::snprintf(out, size,
-                         "section \"%s\" is not known (blanks inside the "
-                         "brackets are part of the name; did you mean "
-                         "\"%s\"?)",
-                         section, name);
-  if (const char *name = same_but_case(section_table, section))
-    return std::snprintf(out, size,
-                         "section \"%s\" is not known (section names are "
-                         "case-sensitive; did you mean \"%s\"?)",
-                         section, name);
-  if (const char *kind = known_kind(section))
-    return std::snprintf(out, size,
-                         "section \"%s\" is not known (\"%s\" has no such "
-                         "variant); its lines are ignored",
-                         section, kind);
-  return std::snprintf(
-      out, size, "section \"%s\" is not known; its lines are ignored", section);
+    text.hint = "blanks inside the brackets are part of the name; " +
+                did_you_mean(name);
+  else if (const char *same = same_but_case(section_table, section))
+    text.hint = "section names are case-sensitive; " + did_you_mean(same);
+  else if (const char *kind = known_kind(section))
+    text.hint = quoted(kind) + " has no such variant";
+  else if (const char *near = nearest_name(section_table, section))
+    text.hint = did_you_mean(near);
+  return text;
 }
 
-int unknown_key(const load_warning &w, char *out, std::size_t size) {
+warning_text unknown_key(const load_warning &w) {
+  warning_text text{"unknown-key",
+                    "key " + quoted(w.name) + " is not known in section " +
+                        quoted(w.section) + "; the line is ignored",
+                    ""};
   const name_code *keys = keys_of(w.section);
-  if (const char *key = keys ? same_but_case(keys, w.name) : nullptr)
-    return std::snprintf(out, size,
-                         "key \"%s\" is not known in section \"%s\" (keys are "
-                         "case-sensitive; did you mean \"%s\"?)",
-                         w.name, w.section, key);
-  return std::snprintf(out, size,
-                       "key \"%s\" is not known in section \"%s\"; the line "
-                       "is ignored",
-                       w.name, w.section);
+  if (keys == nullptr)
+    return text;
+  if (const char *same = same_but_case(keys, w.name))
+    text.hint = "keys are case-sensitive; " + did_you_mean(same);
+  else if (const char *near = nearest_name(keys, w.name))
+    text.hint = did_you_mean(near);
+  return text;
 }
 
-int wrong_value_count(const load_warning &w, char *out, std::size_t size) {
-  char needs[32];
-  if (w.fewest == w.most)
-    std::snprintf(needs, sizeof needs, "%u", w.fewest);
-  else
-    std::snprintf(needs, sizeof needs, "%u or %u", w.fewest, w.most);
-  if (w.count > CONFIG_MAX_PARAMS)
-    return std::snprintf(out, size,
-                         "\"%s\" needs %s values, found more than %d; the "
-                         "line is ignored",
-                         w.name, needs, CONFIG_MAX_PARAMS);
-  return std::snprintf(out, size,
-                       "\"%s\" needs %s values, found %u; the line is ignored",
-                       w.name, needs, w.count);
+warning_text wrong_value_count(const load_warning &w) {
+  std::string needs = std::to_string(w.fewest);
+  if (w.most != w.fewest)
+    needs += " or " + std::to_string(w.most);
+  const std::string found =
+      w.count > CONFIG_MAX_PARAMS
+          ? "more than " + std::to_string(CONFIG_MAX_PARAMS)
+          : std::to_string(w.count);
+  return {"wrong-value-count",
+          quoted(w.name) + " needs " + needs + " values, found " + found +
+              "; the line is ignored",
+          ""};
 }
 
 } // namespace
 
-int format_warning(const load_warning &w, char *out,
-                   std::size_t size) noexcept {
+warning_text describe_warning(const load_warning &w) {
   switch (w.kind) {
   case warning_kind::unknown_section:
-    return unknown_section(w.section, out, size);
+    return unknown_section(w.section);
   case warning_kind::key_before_section:
     if (w.name == nullptr)
-      return std::snprintf(out, size,
-                           "code block before any section header "
-                           "is ignored");
-    return std::snprintf(out, size,
-                         "key \"%s\" comes before any section header and is "
-                         "ignored",
-                         w.name);
+      return {"key-before-section",
+              "code block before any section header is ignored", ""};
+    return {"key-before-section",
+            "key " + quoted(w.name) +
+                " comes before any section header and is ignored",
+            ""};
   case warning_kind::unknown_key:
-    return unknown_key(w, out, size);
+    return unknown_key(w);
   case warning_kind::command_out_of_place:
-    return std::snprintf(out, size,
-                         "command \"%s\" in section \"%s\" is ignored "
-                         "(commands belong in board and register sections)",
-                         w.name, w.section);
+    return {"command-out-of-place",
+            "command " + quoted(w.name) + " in section " + quoted(w.section) +
+                " is ignored",
+            "commands belong in board and register sections"};
   case warning_kind::wrong_value_count:
-    return wrong_value_count(w, out, size);
+    return wrong_value_count(w);
   case warning_kind::value_cut:
-    return std::snprintf(out, size,
-                         "\"%s\" is longer than %u bytes and was cut", w.name,
-                         w.count);
+    return {"value-cut",
+            quoted(w.name) + " is longer than " + std::to_string(w.count) +
+                " bytes and was cut",
+            ""};
   case warning_kind::key_repeated:
-    return std::snprintf(out, size,
-                         "\"%s\" is set again; the earlier value is "
-                         "overwritten",
-                         w.name);
+    return {"key-repeated",
+            quoted(w.name) + " is set again; the earlier value is overwritten",
+            ""};
   case warning_kind::code_block_ignored:
-    return std::snprintf(out, size,
-                         "code block in section \"%s\" is ignored (only "
-                         "control sections hold code)",
-                         w.section);
+    return {"code-block-ignored",
+            "code block in section " + quoted(w.section) + " is ignored",
+            "only control sections hold code"};
   case warning_kind::code_block_replaced:
-    return std::snprintf(out, size,
-                         "a second code block in this control replaces the "
-                         "first");
+    return {"code-block-replaced",
+            "a second code block in this control replaces the first", ""};
   }
-  return std::snprintf(out, size, "line ignored");
+  return {"unknown-key", "line ignored", ""};
 }
 
 } // namespace quelmix

@@ -74,7 +74,7 @@ load_error apply_camera_key(load_context &context, const char *section,
         (list.values[0] << 8) | (list.count == 2 ? list.values[1] : 0));
     break;
   default:
-    warn_unknown_key(context, section, name);
+    note_unknown_key(context, section, name);
     return load_error::none;
   }
   const std::uint32_t seen = std::uint32_t{1} << key;

@@ -58,21 +58,18 @@ int config_handler(void *user, const char *section, const char *name,
   }
   if (error == load_error::none)
     return 1;
-  if (context != nullptr && context->first_error == load_error::none)
-    context->first_error = error;
+  if (context != nullptr) {
+    if (context->first_error == load_error::none)
+      context->first_error = error;
+    context->last_error = error;
+  }
   return 0;
 }
 
-void warn(const load_context &context, const load_warning &warning) noexcept {
+void note_unknown_key(const load_context &context, const char *section,
+                      const char *name) noexcept {
   if (context.observer == nullptr)
     return;
-  const std::int64_t line =
-      context.progress != nullptr ? context.progress->current_line : 0;
-  context.observer->warn(context.observer->user, line, warning);
-}
-
-void warn_unknown_key(const load_context &context, const char *section,
-                      const char *name) noexcept {
   warn(context,
        lookup_code(register_key_table, name) != 0
            ? warning_kind::command_out_of_place

@@ -67,7 +67,7 @@ load_error apply_control_key(load_context &context, const char *section,
     copy_name(context, control.func_name, section, name, value);
     break;
   default:
-    warn_unknown_key(context, section, name);
+    note_unknown_key(context, section, name);
     break;
   }
   return load_error::none;

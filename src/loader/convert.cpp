@@ -9,8 +9,10 @@ namespace quelmix {
 namespace {
 
 // Magnitudes are clamped here: 2^63 is the first value that saturates
-// either way (INT64_MAX upwards, INT64_MIN downwards).
+// upwards (to INT64_MAX), and a magnitude beyond it is kept as 2^63 + 1 so
+// that a tool can tell -2^63 (exact) from a clamped INT64_MIN.
 constexpr std::uint64_t MAGNITUDE_LIMIT = std::uint64_t{1} << 63;
+constexpr std::uint64_t BEYOND_LIMIT = MAGNITUDE_LIMIT + 1;
 
 // Each byte's value as a hexadecimal digit, or 16 when it is none.
 constexpr std::array<std::uint8_t, 256> DIGIT_VALUES = [] {
@@ -49,11 +51,11 @@ accumulate(const char *&p) noexcept {
     if (digit >= Base)
       return magnitude;
     if (magnitude > cutoff) {
-      magnitude = MAGNITUDE_LIMIT;
+      magnitude = BEYOND_LIMIT;
     } else {
       magnitude = magnitude * Base + digit;
       if (magnitude > MAGNITUDE_LIMIT)
-        magnitude = MAGNITUDE_LIMIT;
+        magnitude = BEYOND_LIMIT;
     }
   }
 }
@@ -68,17 +70,33 @@ std::int64_t saturate(std::uint64_t magnitude, bool negative) noexcept {
 
 // Converts the number at the start of `p` and leaves `p` after the last
 // byte that belonged to it. The base is chosen from the first non-blank
-// bytes, so a sign keeps base 10.
-[[gnu::always_inline]] inline std::int64_t convert(const char *&p) noexcept {
+// bytes, so a sign keeps base 10. `scan`, when given, learns the details
+// (the hot paths pass none, and the compiler drops that work).
+[[gnu::always_inline]] inline std::int64_t
+convert(const char *&p, number_scan *scan = nullptr) noexcept {
   p = skip_leading_space(p);
+  const char *begin = p;
+  bool hex = false, negative = false;
   if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
     p += 2;
-    return saturate(accumulate<16>(p), false);
+    hex = true;
+  } else {
+    negative = *p == '-';
+    if (*p == '-' || *p == '+')
+      ++p;
   }
-  const bool negative = *p == '-';
-  if (*p == '-' || *p == '+')
-    ++p;
-  return saturate(accumulate<10>(p), negative);
+  const char *digits = p;
+  const std::uint64_t magnitude = hex ? accumulate<16>(p) : accumulate<10>(p);
+  const std::int64_t value = saturate(magnitude, negative);
+  if (scan != nullptr)
+    *scan = number_scan{value,
+                        begin,
+                        digits,
+                        p,
+                        hex,
+                        magnitude > MAGNITUDE_LIMIT ||
+                            (magnitude == MAGNITUDE_LIMIT && !negative)};
+  return value;
 }
 
 std::int32_t low_32_bits(std::int64_t value) noexcept {
@@ -89,6 +107,12 @@ std::int32_t low_32_bits(std::int64_t value) noexcept {
 } // namespace
 
 std::int64_t parse_int64(const char *text) noexcept { return convert(text); }
+
+number_scan scan_number(const char *text) noexcept {
+  number_scan scan{};
+  convert(text, &scan);
+  return scan;
+}
 
 std::int32_t parse_int32(const char *text) noexcept {
   return low_32_bits(convert(text));

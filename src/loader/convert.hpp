@@ -15,6 +15,18 @@ namespace quelmix {
 
 std::int64_t parse_int64(const char *text) noexcept;
 
+// What the conversion made of the number at the start of a text, for tools
+// that explain a value; `value` is what parse_int64 returns.
+struct number_scan {
+  std::int64_t value;
+  const char *begin;  // the first byte after leading blanks
+  const char *digits; // the first digit, after a sign or "0x"
+  const char *end;    // the first byte after the number
+  bool hex;           // written with a 0x or 0X prefix
+  bool saturated;     // beyond the int64_t range, clamped to its limit
+};
+number_scan scan_number(const char *text) noexcept;
+
 // The low 32 bits of parse_int64: "0xFFFFFFFF" and "-1" give the same bits.
 std::int32_t parse_int32(const char *text) noexcept;
 

@@ -63,6 +63,9 @@ struct load_context {
   // The reason for the first event refused, which is the reason for the
   // parse's error line whenever the parser says the handler refused it.
   load_error first_error = load_error::none;
+  // The reason for the latest event refused, for a tool that reports every
+  // bad line.
+  load_error last_error = load_error::none;
   // Camera keys set so far in this call, one bit per camera_key.
   std::uint32_t camera_keys_seen = 0;
   bool header_seen = false; // a section header has been met in this call
@@ -72,8 +75,16 @@ struct load_context {
   const parse_outcome *progress = nullptr;
 };
 
-// Tells the observer, if there is one.
-void warn(const load_context &context, const load_warning &warning) noexcept;
+// Tells the observer, if there is one. Inline, so that a load nobody
+// listens to pays one test of a pointer per ignored line and nothing else.
+inline void warn(const load_context &context,
+                 const load_warning &warning) noexcept {
+  if (context.observer == nullptr)
+    return;
+  const std::int64_t line =
+      context.progress != nullptr ? context.progress->current_line : 0;
+  context.observer->warn(context.observer->user, line, warning);
+}
 inline void warn(const load_context &context, warning_kind kind,
                  const char *section, const char *name) noexcept {
   warn(context, load_warning{kind, section, name, 0, 0, 0});
@@ -98,7 +109,7 @@ load_error attach_code(load_context &context, const char *section,
 
 // A key that is no command in a camera or control section: a command out
 // of place, or simply unknown.
-void warn_unknown_key(const load_context &context, const char *section,
+void note_unknown_key(const load_context &context, const char *section,
                       const char *name) noexcept;
 
 // The outcome of a load: the parser's, refined by the loader's reason when

@@ -35,7 +35,7 @@ struct block_source {
   std::size_t end = 0;   // one past the last byte read into `block`
   bool failed = false;   // the stream reported a read error
   int error_number = 0;  // errno of that error
-  char block[capacity]; // filled by fread before any byte is read
+  char block[capacity];  // filled by fread before any byte is read
 
   explicit block_source(std::FILE *s) noexcept : stream(s) {}
 };

@@ -30,8 +30,20 @@ struct parser_state {
   char buffer[LINE_BUFFER_SIZE] = {};
 };
 
+// Tells a listening tool of every bad line; the result keeps only one.
+void notify(const parser_state &state, parse_error error, const char *text,
+            std::int64_t block_line = 0) noexcept {
+  if (state.outcome != nullptr && state.outcome->listener != nullptr) {
+    const parse_listener &listener = *state.outcome->listener;
+    listener.problem(listener.user,
+                     parse_problem{state.line, error, text, block_line});
+  }
+}
+
 // The first error names the result; later ones are not recorded.
-void record_error(parser_state &state, parse_error error) noexcept {
+void record_error(parser_state &state, parse_error error,
+                  const char *text = nullptr) noexcept {
+  notify(state, error, text);
   if (state.error_line == 0) {
     state.error_line = state.line;
     state.error = error;
@@ -39,9 +51,11 @@ void record_error(parser_state &state, parse_error error) noexcept {
 }
 
 // A code block left open replaces whatever was recorded before.
-void override_error(parser_state &state, parse_error error) noexcept {
+void override_error(parser_state &state, std::int64_t block_line,
+                    const char *text) noexcept {
+  notify(state, parse_error::unterminated_code_block, text, block_line);
   state.error_line = state.line;
-  state.error = error;
+  state.error = parse_error::unterminated_code_block;
 }
 
 void deliver(parser_state &state, const char *name,
@@ -72,7 +86,7 @@ bool find_header_end(char *text, char **stop) noexcept {
 void handle_header(parser_state &state, char *text) noexcept {
   char *stop = nullptr;
   if (!find_header_end(text, &stop)) {
-    record_error(state, parse_error::unclosed_header);
+    record_error(state, parse_error::unclosed_header, text);
     return;
   }
   while (stop[1] == '[') {
@@ -95,7 +109,7 @@ void handle_header(parser_state &state, char *text) noexcept {
 void handle_entry(parser_state &state, char *text) noexcept {
   char *separator = find_stop(text, SEPARATOR_STOPS);
   if (*separator != '=' && *separator != ':') {
-    record_error(state, parse_error::missing_separator);
+    record_error(state, parse_error::missing_separator, text);
     return;
   }
   *separator = '\0';
@@ -159,21 +173,21 @@ struct code_text {
 // no line is a comment or an entry. A section header or the end of input
 // before the end marker leaves the block open: that line becomes the error
 // line, replacing any earlier one, and the text is dropped.
-void read_code_block(parser_state &state) noexcept {
+void read_block_lines(parser_state &state, std::int64_t start_line) noexcept {
   code_text text;
   if (text.failed())
     record_error(state, parse_error::out_of_memory);
   for (;;) {
     char *line = next_line(state);
     if (line == nullptr) {
-      override_error(state, parse_error::unterminated_code_block);
+      override_error(state, start_line, nullptr);
       return;
     }
     const std::size_t length = strip_trailing_space(line, std::strlen(line));
     char *trimmed = skip_leading_space(line);
     char *stop = nullptr;
     if (*trimmed == '[' && find_header_end(trimmed, &stop)) {
-      override_error(state, parse_error::unterminated_code_block);
+      override_error(state, start_line, trimmed);
       return;
     }
     if (trimmed[0] == '=' && equals_ignoring_case(trimmed, CODE_BLOCK_END)) {
@@ -182,8 +196,17 @@ void read_code_block(parser_state &state) noexcept {
       return;
     }
     if (!text.failed() && !text.append(line, length))
-      record_error(state, parse_error::out_of_memory);
+      record_error(state, parse_error::out_of_memory, trimmed);
   }
+}
+
+// Tells an observer where the open block started while its lines are read.
+void read_code_block(parser_state &state) noexcept {
+  if (state.outcome != nullptr)
+    state.outcome->block_line = state.line;
+  read_block_lines(state, state.line);
+  if (state.outcome != nullptr)
+    state.outcome->block_line = 0;
 }
 
 bool starts_with_byte_order_mark(const char *line) noexcept {
@@ -224,8 +247,12 @@ std::int32_t reported_line(std::int64_t line) noexcept {
 
 int fail_input(parse_outcome *outcome, parse_error error,
                int system_error) noexcept {
-  if (outcome != nullptr)
-    *outcome = parse_outcome{-1, error, system_error, 0};
+  if (outcome != nullptr) {
+    outcome->line = -1;
+    outcome->error = error;
+    outcome->system_error = system_error;
+    outcome->current_line = 0;
+  }
   return -1;
 }
 
@@ -237,8 +264,12 @@ int parse_lines(line_reader reader, void *source, entry_handler handler,
   while (char *line = next_line(state))
     handle_line(state, line);
   const std::int32_t result = reported_line(state.error_line);
-  if (outcome != nullptr)
-    *outcome = parse_outcome{result, state.error, 0, state.line};
+  if (outcome != nullptr) {
+    outcome->line = result;
+    outcome->error = state.error;
+    outcome->system_error = 0;
+    outcome->current_line = state.line;
+  }
   return result;
 }
 

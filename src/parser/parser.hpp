@@ -40,6 +40,26 @@ enum class parse_error : std::uint8_t {
   cannot_read,             // the input reported a read error
 };
 
+// One bad line, as the parser meets it (every one, not only the first).
+struct parse_problem {
+  std::int64_t line; // the line as the parser counts it (1023-byte pieces)
+  parse_error error;
+  // The trimmed line in the line buffer for a bad header or entry, the
+  // header that cut a code block short; null when the input ended or the
+  // handler refused the line's event.
+  const char *text;
+  // unterminated_code_block: the line of the block's start marker.
+  std::int64_t block_line;
+};
+
+// Hears every bad line while a parse runs. A tool sets one to report all of
+// them; the library never does, and an absent listener costs nothing on
+// good lines.
+struct parse_listener {
+  void (*problem)(void *user, const parse_problem &problem);
+  void *user;
+};
+
 // The full outcome of a parse; `line` is what the parse functions return.
 struct parse_outcome {
   std::int32_t line = 0; // 0, the first bad line, or -1
@@ -49,6 +69,10 @@ struct parse_outcome {
   // event, the line of its end marker), so that a handler can tell where an
   // event came from.
   std::int64_t current_line = 0;
+  // While a code block is open, the line of its start marker (0 outside).
+  std::int64_t block_line = 0;
+  // Set by the caller before the parse, kept by it: who hears every bad line.
+  const parse_listener *listener = nullptr;
 };
 
 // Parses every line `reader` delivers from `source`. Returns 0 or the first

@@ -108,6 +108,11 @@ inline char *find_stop(char *s, const stop_set &stops) noexcept {
   }
 }
 
+// The same search over text that must not change (it never writes).
+inline const char *find_stop(const char *s, const stop_set &stops) noexcept {
+  return find_stop(const_cast<char *>(s), stops);
+}
+
 // The first byte of `s` that is one of `chars` (when given), or that starts
 // an inline comment: ";" or "//" right after whitespace. The first byte of
 // `s` never counts as following whitespace. Returns the terminator when

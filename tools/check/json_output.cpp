@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: MIT
 #include "json_output.hpp"
 
 #include <cstring>
 
+#include "diagnostics/describe.hpp"
 #include "loader/tables.hpp"
 
 namespace quelmix::tools {
@@ -96,13 +98,20 @@ private:
   bool first_ = true;
 };
 
-void append_result(std::string &out, const load_report &report,
-                   const char *reason) {
+// The library's own result: "line" as the library numbers lines, and
+// "file_line" the same line as the file numbers it.
+void append_result(std::string &out, const checked_text &checked) {
+  const load_report &report = checked.report;
   object_writer result(out);
   result.boolean("ok", report.parse.line == 0);
   if (report.parse.line != 0) {
     result.number("line", report.parse.line);
-    result.text("reason", reason != nullptr ? reason : "");
+    if (checked.result_line > 0)
+      result.number("file_line", checked.result_line);
+    std::string reason = describe_error(report);
+    if (report.parse.line < 0)
+      reason += std::string(": ") + std::strerror(report.parse.system_error);
+    result.text("reason", reason.c_str());
   }
 }
 
@@ -143,10 +152,21 @@ void append_control(std::string &out, const control_entry &k) {
   control.text("code", k.code);
 }
 
-void append_warning(std::string &out, const warning_line &w) {
+void append_diagnostic(std::string &out, const diagnostic *d) {
+  object_writer item(out);
+  item.text("severity", d->level == severity::error ? "error" : "warning");
+  item.number("line", d->line);
+  item.number("column", d->column);
+  item.text("kind", d->kind);
+  item.text("message", d->message.c_str());
+  if (!d->hint.empty())
+    item.text("hint", d->hint.c_str());
+}
+
+void append_warning(std::string &out, const diagnostic *d) {
   object_writer warning(out);
-  warning.number("line", w.line);
-  warning.text("message", w.message.c_str());
+  warning.number("line", d->line);
+  warning.text("message", d->message.c_str());
 }
 
 // "[\n    item,\n    item\n  ]", or "[]" for no items.
@@ -205,19 +225,25 @@ void append_json_string(std::string &out, std::string_view bytes) {
   out += '"';
 }
 
-std::string record_json(const char *path, const load_report &report,
-                        const char *reason, const camera_config &config,
-                        const std::vector<warning_line> &warnings) {
+std::string record_json(std::string_view name, const checked_text &checked,
+                        const std::vector<const diagnostic *> &shown,
+                        const camera_config &config) {
+  std::vector<const diagnostic *> warnings;
+  for (const diagnostic *d : shown)
+    if (d->level == severity::warning)
+      warnings.push_back(d);
   std::string out = "{\n  \"file\": ";
-  append_json_string(out, path);
+  append_json_string(out, name);
   out += ",\n  \"result\": ";
-  append_result(out, report, reason);
+  append_result(out, checked);
   out += ",\n  \"camera\": ";
   append_camera(out, config);
   out += ",\n  \"commands\": ";
   append_list(out, config.configs, config.configs_length, append_command);
   out += ",\n  \"controls\": ";
   append_list(out, config.controls, config.controls_length, append_control);
+  out += ",\n  \"diagnostics\": ";
+  append_list(out, shown.data(), shown.size(), append_diagnostic);
   out += ",\n  \"warnings\": ";
   append_list(out, warnings.data(), warnings.size(), append_warning);
   out += "\n}";

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+// The checker's JSON output: one document per file describing the record
+// and every diagnostic. Documented in README as a stable interface.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diagnostics/engine.hpp"
+#include "quelmix_config_parser.h"
+
+namespace quelmix::tools {
+
+// Appends `bytes` as a JSON string literal. The file is bytes, not text:
+// valid UTF-8 is kept as it is, and each byte that is not part of valid
+// UTF-8 becomes the character of the same value (\u0080 to \u00ff), so the
+// output is always valid JSON.
+void append_json_string(std::string &out, std::string_view bytes);
+
+// One document: the file, the library's result, the camera fields, the
+// commands, the controls, the diagnostics (those not switched off) and,
+// as before them, the warnings alone.
+std::string record_json(std::string_view name, const checked_text &checked,
+                        const std::vector<const diagnostic *> &shown,
+                        const camera_config &config);
+
+} // namespace quelmix::tools
