@@ -55,6 +55,20 @@ TEST(Dumps, SampleMatchesExpectedText) {
   EXPECT_EQ(out.values, read_file(dir + "sample.values.txt"));
 }
 
+// The 8- and 16-bit fields print without sign, however high their top bit.
+TEST(Dumps, WideUnsignedFieldsPrintWithoutSign) {
+  scoped_config config;
+  config->i2c_addr = 0xFFFF;
+  config->format = 0x8001;
+  config->bit_width = 0x80;
+  config->i2c_mode = 0xFF;
+  const std::string camera = dump_all(config.value).camera;
+  EXPECT_NE(camera.find("I2C_ADDR : 65535\n"), std::string::npos) << camera;
+  EXPECT_NE(camera.find("FORMAT   : 0x8001\n"), std::string::npos);
+  EXPECT_NE(camera.find("BIT_WIDTH: 128\n"), std::string::npos);
+  EXPECT_NE(camera.find("I2C_MODE : 255\n"), std::string::npos);
+}
+
 TEST(Dumps, EmptyRecordPrintsOnlyCameraFields) {
   scoped_config config;
   const dumps out = dump_all(config.value);
