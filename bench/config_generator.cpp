@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "config_generator.hpp"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Deterministic configuration files of the dialect, for benchmarks and
 // differential tests: the same arguments give the same bytes every time.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One pass of one workload over a file, for instruction counts:
 //   valgrind --tool=callgrind --toggle-collect='run_*'
 //            quelmix-bench-once load|fgets|parse FILE

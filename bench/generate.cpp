@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quelmix-bench-generate LINES [--crlf] [--code-lines N] > FILE
 #include <cstdio>
 #include <cstdlib>

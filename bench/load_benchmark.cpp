@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading generated configuration files, side by side with a bare fgets
 // loop over the same files (the reference), the parser alone, and the value
 // conversions alone. After the runs, each result's ratio to the fgets loop

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the header, the versioned shared library, the checker, a
 # pkg-config file and a CMake package exporting quelmix::config_parser; and
 # describes the Debian package cpack builds from the same files.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Warnings are always on; QUELMIX_WERROR (set in CI) makes them errors.
 add_library(quelmix_warnings INTERFACE)
 target_compile_options(quelmix_warnings INTERFACE

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* A camera host program in plain C: loads a configuration file and prints
  * what it holds. Usage: quelmix-example-host [FILE] */
 #include <inttypes.h>

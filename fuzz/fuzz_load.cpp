@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads arbitrary bytes with the real handler into a zeroed record, checks
 // the record, then frees it (the leak sanitizer sees anything left over).
 #include <cstddef>

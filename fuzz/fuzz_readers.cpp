@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The same bytes through every reader must give the same events and record:
 // the block reader against std::fgets on a stream, and, up to the first NUL
 // (where a string ends), the string reader against the block reader.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks the fuzzers apply to every record they load.
 #pragma once
 

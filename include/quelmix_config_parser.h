@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /*
  * quelmix_config_parser.h - load a camera configuration file into a record.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every allocation a load makes is made to fail in turn. Each time the load
 // must report a bad line (never 0 for a file it did not fully take in),
 // leave a record that holds a subset of the full one in file order, and

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* A C11 host: the records' layout as the natural x86-64 C layout, and a
  * parse through the shared library. */
 #include <stddef.h>

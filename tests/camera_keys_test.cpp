@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The loader's front door and the "camera parameter" keys.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails unless LIBRARY exports quelmix_parse_config and nothing else of ours,
 # and needs nothing but libc.so.6 at run time.
 execute_process(COMMAND nm -D --defined-only ${LIBRARY}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Board and register commands: type codes, values, order and growth.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Control descriptions: one control per section, its keys and its code.
 #include <gtest/gtest.h>
 

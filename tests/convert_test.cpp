@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number conversion and value lists.
 #include <gtest/gtest.h>
 

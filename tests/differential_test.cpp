@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fast paths against the plain ones: every input gives the same events
 // and result through std::fgets, the block reader and the string reader.
 #include <gtest/gtest.h>

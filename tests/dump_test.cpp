@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record dumps: formats, streams and group headers.
 #include <gtest/gtest.h>
 

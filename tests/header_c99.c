@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* The public header is valid C99 on its own. */
 #include "quelmix_config_parser.h"
 

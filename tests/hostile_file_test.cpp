@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile files: whatever bytes a file holds, a load ends with the expected
 // result, a record the host can walk and free, and bounded memory.
 #include <gtest/gtest.h>

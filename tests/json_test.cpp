@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JSON strings for any bytes: valid UTF-8 kept, everything else escaped.
 #include <gtest/gtest.h>
 

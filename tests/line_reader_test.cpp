@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The line readers' contract, and the block reader against std::fgets.
 #include <gtest/gtest.h>
 

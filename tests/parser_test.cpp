@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text parser: which lines make which events, and which lines are bad.
 #include <gtest/gtest.h>
 

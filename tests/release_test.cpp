@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quelmix_release_config: frees everything a load allocated and leaves a
 // record ready for the next parse.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The byte-level text routines.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printers that write a filled record as text, for looking at what a file
 // produced. Nothing on the parse path calls them, and the shared library
 // does not export them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "loader/convert.hpp"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number conversions shared by every section.
 //
 // Numbers are decimal, or hexadecimal with a 0x or 0X prefix; a leading zero

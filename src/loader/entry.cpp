@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's one export and the loads behind it.
 #include "loader/loader.hpp"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The camera configuration loader: maps the parser's events to a record.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The loader's tables of names and codes: which sections and keys it knows.
 //
 // Each table is an ordered array of (name, code) pairs ended by a pair with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "parser/line_reader.hpp"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sources of lines for the parser.
 //
 // A line reader fills `buffer` with the next line and returns it, or returns

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "parser/parser.hpp"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration text parser: turns lines into events for a handler.
 //
 // It knows the dialect's syntax (comments, section headers, joined headers,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "parser/text.hpp"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Byte-level text routines of the configuration dialect.
 //
 // Whitespace and letter case are the ASCII ones, whatever locale the host

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* A host project's program: prints what the sample configuration holds. */
 #include <stdio.h>
 #include <string.h>

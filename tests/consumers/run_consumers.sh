@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Consumes the library the three ways a host project would: an installed
 # CMake package (find_package), pkg-config with a plain cc command, and the
 # source tree as a subproject. Each consumer runs on the sample.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/counting_allocator.hpp"
 
 #include <malloc.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A test-only allocator: the memory test binary is linked with
 // -Wl,--wrap=malloc,--wrap=realloc,--wrap=free, so the library's calls come
 // here. While armed it counts calls, can fail the Nth one, and tracks the

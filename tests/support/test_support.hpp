@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers shared by the tests: an event recorder, temporary files, records.
 #pragma once
 
