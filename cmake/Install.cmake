@@ -1,22 +1,28 @@
 # SPDX-License-Identifier: MIT
-# Installs the header, the versioned shared library, the checker, a
-# pkg-config file and a CMake package exporting quelmix::config_parser; and
-# describes the Debian package cpack builds from the same files.
+# Install rules in three components, which cpack turns into the three Debian
+# packages a library is split into:
+#   runtime      libquelmix-config-parser1     the .so.1 and its SONAME link
+#   development  libquelmix-config-parser-dev  header, .so link, pkg-config,
+#                                              CMake package, the (3) page
+#   tools        quelmix-config-tools          the tools and their (1) pages
+# `cmake --install build --prefix P` installs all three.
 include(CMakePackageConfigHelpers)
 
 set(QUELMIX_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/quelmix_config_parser)
+set(QUELMIX_DEB_RUNTIME libquelmix-config-parser${PROJECT_VERSION_MAJOR})
+set(QUELMIX_DEB_DEV libquelmix-config-parser-dev)
+set(QUELMIX_DEB_TOOLS quelmix-config-tools)
+set(QUELMIX_DEB_RELEASE 1)
+set(QUELMIX_DEB_VERSION ${PROJECT_VERSION}-${QUELMIX_DEB_RELEASE})
 
 install(TARGETS quelmix_config_parser
   EXPORT quelmix_config_parser_targets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     COMPONENT runtime NAMELINK_COMPONENT development
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/include/quelmix_config_parser.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
-if(TARGET quelmix-config-check)
-  install(TARGETS quelmix-config-check
-    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
-endif()
 
 install(EXPORT quelmix_config_parser_targets
   NAMESPACE quelmix::
@@ -45,14 +51,108 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/quelmix_config_parser.pc.in
 install(FILES ${PROJECT_BINARY_DIR}/quelmix_config_parser.pc
   DESTINATION ${QUELMIX_PKGCONFIG_DIR} COMPONENT development)
 
-set(CPACK_PACKAGE_NAME libquelmix-config-parser)
-set(CPACK_PACKAGE_VENDOR "quelmix")
-set(CPACK_PACKAGE_CONTACT "quelmix developers <dev@quelmix.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# Manual pages and each package's copyright and changelog, compressed the
+# way Debian wants them (gzip -9n: no name, no time stamp).
+set(_doc_build ${PROJECT_BINARY_DIR}/doc)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in
+  ${_doc_build}/changelog.Debian @ONLY)
+set(_compressed)
+foreach(_source
+    ${PROJECT_SOURCE_DIR}/man/quelmix-config-check.1
+    ${PROJECT_SOURCE_DIR}/man/quelmix_parse_config.3
+    ${_doc_build}/changelog.Debian)
+  get_filename_component(_name ${_source} NAME)
+  add_custom_command(OUTPUT ${_doc_build}/${_name}.gz
+    COMMAND gzip -9n -c ${_source} > ${_doc_build}/${_name}.gz
+    DEPENDS ${_source} VERBATIM)
+  list(APPEND _compressed ${_doc_build}/${_name}.gz)
+endforeach()
+add_custom_target(quelmix_docs ALL DEPENDS ${_compressed})
+
+install(FILES ${_doc_build}/quelmix_parse_config.3.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT development)
+set(_doc_packages runtime ${QUELMIX_DEB_RUNTIME} development
+  ${QUELMIX_DEB_DEV})
+if(TARGET quelmix-config-check)
+  install(TARGETS quelmix-config-check
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+  install(FILES ${_doc_build}/quelmix-config-check.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
+  list(APPEND _doc_packages tools ${QUELMIX_DEB_TOOLS})
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/runtime/lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
+  RENAME ${QUELMIX_DEB_RUNTIME} COMPONENT runtime)
+while(_doc_packages)
+  list(POP_FRONT _doc_packages _component _package)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright
+    ${_doc_build}/changelog.Debian.gz
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${_package}
+    COMPONENT ${_component})
+endwhile()
+
+# Debian packages: `cd build && cpack -G DEB`.
 set(CPACK_GENERATOR DEB)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34)")
+set(CPACK_PACKAGE_NAME quelmix-config-parser)
+set(CPACK_PACKAGE_VENDOR "The quelmix_config_parser authors")
+set(CPACK_PACKAGE_CONTACT
+  "The quelmix_config_parser authors <dev@quelmix.example.org>")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL runtime development)
+if(TARGET quelmix-config-check)
+  list(APPEND CPACK_COMPONENTS_ALL tools)
+endif()
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${QUELMIX_DEB_RELEASE})
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON) # Depends from the binaries
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+
+# CPack puts the package summary before a component's description unless
+# the summary is its own default; each description below starts with its own
+# synopsis line, so the summary is left at that default.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON) # shlibs for the runtime package
+set(_about "quelmix_config_parser loads camera configuration files (an
+INI-like dialect of camera parameters, board and register command lists
+and controls with code blocks) into a plain C record for host programs.")
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${QUELMIX_DEB_RUNTIME})
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_MULTIARCH same)
+# ldconfig runs through a trigger, as Debian wants, not from the scripts.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA
+  ${PROJECT_SOURCE_DIR}/packaging/debian/runtime/triggers
+  ${PROJECT_SOURCE_DIR}/packaging/debian/runtime/postinst
+  ${PROJECT_SOURCE_DIR}/packaging/debian/runtime/postrm)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "camera configuration file loader (shared library)
+${_about}
+
+This package holds the shared library. It exports one C function and
+needs nothing but the C library at run time.")
+
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${QUELMIX_DEB_DEV})
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_MULTIARCH same)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
+  "${QUELMIX_DEB_RUNTIME} (= ${QUELMIX_DEB_VERSION})")
+set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "camera configuration file loader (development files)
+${_about}
+
+This package holds the C header, the pkg-config file, the CMake
+package (quelmix::config_parser) and the quelmix_parse_config(3)
+manual page.")
+
+set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME ${QUELMIX_DEB_TOOLS})
+set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_TOOLS_DESCRIPTION "tools for camera configuration file authors
+${_about}
+
+This package holds quelmix-config-check, which reports every mistake
+in a file at its line and column, with what the loader made of it.")
 include(CPack)

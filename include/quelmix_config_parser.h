@@ -36,7 +36,7 @@ extern "C" {
 
 /* The library's version. The build takes the project version from here. */
 #define QUELMIX_CONFIG_PARSER_VERSION_MAJOR 1
-#define QUELMIX_CONFIG_PARSER_VERSION_MINOR 0
+#define QUELMIX_CONFIG_PARSER_VERSION_MINOR 1
 #define QUELMIX_CONFIG_PARSER_VERSION_PATCH 0
 /* The version as one number, e.g. 10000 for 1.0.0; compare with >=. */
 #define QUELMIX_CONFIG_PARSER_VERSION                                          \

@@ -8,7 +8,7 @@ set -euo pipefail
 source_dir=$1
 build_dir=$2
 sample=$source_dir/examples/sample.cfg
-expected="result=0 size=1280x720 commands=19 controls=2 version=10000"
+expected="result=0 size=1280x720 commands=19 controls=2 version=10100"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -46,20 +46,38 @@ cc -std=c99 -Wall -Werror "$source_dir/tests/consumers/consumer.c" $flags \
 libdir=$(PKG_CONFIG_PATH=$pc_dir pkg-config --variable=libdir quelmix_config_parser)
 check pkg-config "$(LD_LIBRARY_PATH=$libdir "$work/pkg_config_consumer" "$sample")"
 
-# 3. The source tree as a subproject: same target, no install, no tests.
-mkdir -p "$work/subproject"
-cp "$source_dir/tests/consumers/consumer.c" "$work/subproject/"
-cat >"$work/subproject/CMakeLists.txt" <<CMAKE
+# 3. The source tree as a subproject, twice: the shared library installed
+# beside the host's program (the host sets its run path, as for any shared
+# library in a private prefix), and the static choice. Either way the
+# installed program runs, and the host's own cache is left alone.
+subproject() { # NAME EXTRA_CMAKE_ARGS...
+  local name=$1
+  shift
+  local dir=$work/$name
+  mkdir -p "$dir"
+  cp "$source_dir/tests/consumers/consumer.c" "$dir/"
+  cat >"$dir/CMakeLists.txt" <<CMAKE
 cmake_minimum_required(VERSION 3.21)
 project(consumer C CXX)
+include(GNUInstallDirs)
+set(CMAKE_INSTALL_RPATH "\$ORIGIN/../\${CMAKE_INSTALL_LIBDIR}")
 add_subdirectory("$source_dir" quelmix)
 add_executable(consumer consumer.c)
 target_link_libraries(consumer PRIVATE quelmix::config_parser)
+install(TARGETS consumer)
 CMAKE
-cmake -S "$work/subproject" -B "$work/subproject/build" >/dev/null
-cmake --build "$work/subproject/build" -j2 >/dev/null
-if [ -e "$work/subproject/build/quelmix/tests" ]; then
-  echo "subproject: the library's tests were configured"
-  exit 1
-fi
-check subproject "$("$work/subproject/build/consumer" "$sample")"
+  cmake -S "$dir" -B "$dir/build" "$@" >/dev/null
+  if grep -q '^CMAKE_BUILD_TYPE:STRING=.' "$dir/build/CMakeCache.txt"; then
+    echo "$name: the subproject wrote the host's CMAKE_BUILD_TYPE"
+    exit 1
+  fi
+  if [ -e "$dir/build/quelmix/tests" ]; then
+    echo "$name: the library's tests were configured"
+    exit 1
+  fi
+  cmake --build "$dir/build" -j2 >/dev/null
+  cmake --install "$dir/build" --prefix "$dir/installed" >/dev/null
+  check "$name" "$("$dir/installed/bin/consumer" "$sample")"
+}
+subproject subproject-shared
+subproject subproject-static -DQUELMIX_STATIC=ON

@@ -41,6 +41,7 @@ constexpr const char *USAGE =
     "  -WKIND                 report warnings of KIND again\n"
     "  -Werror, --warnings=error\n"
     "                         warnings fail the check too\n"
+    "  -Wno-error             warnings do not fail the check (the default)\n"
     "      --json             print each file as JSON on standard output\n"
     "                         (an array for several files)\n"
     "      --dump             also print the record in the library's dump\n"
