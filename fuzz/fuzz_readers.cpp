@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The same bytes through every reader must give the same events and record:
-// the block reader against std::fgets on a stream, and, up to the first NUL
-// (where a string ends), the string reader against the block reader.
+// the block reader against std::fgets on a stream, the loader's command-line
+// shortcut against the general path, and, up to the first NUL (where a
+// string ends), the string reader against the block reader.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -38,11 +39,13 @@ void load_with_fgets(const std::string &bytes, loaded &out) {
   std::fclose(stream);
 }
 
-void load_with_blocks(const std::string &bytes, loaded &out) {
+void load_with_blocks(const std::string &bytes, loaded &out,
+                      quelmix::line_shortcut shortcut = nullptr) {
   std::FILE *stream = open_bytes(bytes);
   quelmix::load_context context{&out.config};
-  out.result =
-      quelmix::parse_config_stream(stream, quelmix::config_handler, &context);
+  out.result = quelmix::parse_config_stream(stream, quelmix::config_handler,
+                                            &context, nullptr, shortcut);
+  quelmix::finish_load(context);
   std::fclose(stream);
 }
 
@@ -65,6 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   load_with_fgets(bytes, by_fgets);
   load_with_blocks(bytes, by_blocks);
   require_same(by_fgets, by_blocks);
+  // The loader's one-pass shortcut for command lines changes nothing.
+  loaded by_shortcut;
+  load_with_blocks(bytes, by_shortcut, quelmix::take_command_line);
+  require_same(by_shortcut, by_blocks);
 
   const std::string text = bytes.substr(0, std::strlen(bytes.c_str()));
   loaded by_string, by_text_blocks;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The fast paths against the plain ones: every input gives the same events
-// and result through std::fgets, the block reader and the string reader.
+// and result through std::fgets, the block reader and the string reader,
+// and the same record and result with the command-line shortcut as through
+// the parser's general path alone.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -33,7 +35,26 @@ recorded_parse parse_with_blocks(const std::string &path) {
   return {result, recorder.events};
 }
 
+// The record and result of the general path alone, with no shortcut.
+std::string load_without_shortcut(const std::string &path, int &result) {
+  scoped_config config;
+  load_context context{config.get()};
+  result = parse_config_file(path.c_str(), config_handler, &context);
+  finish_load(context);
+  return describe_record(config.value);
+}
+
+void expect_shortcut_changes_nothing(const std::string &path) {
+  int general_result = 0;
+  const std::string general = load_without_shortcut(path, general_result);
+  scoped_config config;
+  const int result = quelmix_parse_config(path.c_str(), config.get());
+  EXPECT_EQ(result, general_result) << path;
+  EXPECT_EQ(describe_record(config.value), general) << path;
+}
+
 void expect_same_everywhere(const std::string &path) {
+  expect_shortcut_changes_nothing(path);
   const recorded_parse by_fgets = parse_with_fgets(path);
   const recorded_parse by_blocks = parse_with_blocks(path);
   EXPECT_EQ(by_blocks.result, by_fgets.result) << path;
@@ -97,6 +118,76 @@ TEST(Differential, LinesAcrossBlockBoundaries) {
     text += "k = " + std::string(length % 1100, 'v') + "\n[s]\n";
   const temp_file file(text);
   expect_same_everywhere(file.path());
+}
+
+// Command lines the shortcut takes, and lines that look like them but that
+// it must leave to the general path; each must load the same either way.
+TEST(Differential, ShortcutTakesOnlyWhatItIsSureOf) {
+  const char *lines[] = {
+      "REG = 0x3008, 0x82",
+      "REG=1",
+      "REG:1",
+      "  DELAY\t=\t5\r",
+      "VRCMD = 0x01, 0xF7B1, 0x0000",
+      "REG =",
+      "REG = ; all comment",
+      "REG =;x",
+      "REG = 0x",
+      "REG = 0X1f",
+      "REG = -0x10",
+      "REG = +0x10",
+      "REG = +5",
+      "REG = -5",
+      "REG = -",
+      "REG = 1 2",
+      "REG = 1e3",
+      "REG = 1, ;c",
+      "REG = 1,;c",
+      "REG = 1;c",
+      "REG = 1 ;c",
+      "REG = 1 //c",
+      "REG = 1//c",
+      "REG = 1 /c",
+      "REG = 1,",
+      "REG = ,1",
+      "REG = 1,,2",
+      "REG = 1, ,2",
+      "REG = 1 , 2",
+      "REG = 010",
+      "REG = 000000000000001",
+      "REG = 0000000000000001",
+      "REG = 123456789012345",
+      "REG = 1234567890123456",
+      "REG = 0xFFFFFFFFFFFFFFFF",
+      "REG = 0x8000000000000000",
+      "REG = 0x10000000000000000",
+      "REG = 99999999999999999999",
+      "REG = -99999999999999999999",
+      "REG = 4294967296",
+      "REG = -2147483649",
+      "REGX = 1",
+      "REG ; = 1",
+      "REG\v= 1",
+      "REG = 1\v,2",
+      "reg = 1",
+      "DELAY = 1 = 2",
+      "VRCM = 1",
+      "REG = 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16",
+      "REG = 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,",
+      "REG = 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17",
+      "\xEF\xBB\xBFREG = 1",
+  };
+  for (const char *section :
+       {"[register parameter]\n", "[board parameter][dev2]\n",
+        "[camera parameter]\n", "[control parameter]\n", "[other]\n", ""}) {
+    for (const char *line : lines) {
+      for (const char *ending : {"\n", "\r\n", ""}) {
+        const temp_file file(std::string(section) + line + ending +
+                             "REG = 7\n");
+        expect_shortcut_changes_nothing(file.path());
+      }
+    }
+  }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "loader/loader.hpp"
+#include "parser/line_reader.hpp"
 #include "support/counting_allocator.hpp"
 #include "support/test_support.hpp"
 
@@ -50,7 +51,9 @@ struct hostile_case {
   int result; // -2: any result but -1
   std::uint32_t commands;
   std::uint32_t controls;
-  std::size_t peak_limit; // bytes the library may hold at once
+  // Bytes the library may hold at once beyond the one read block every
+  // parse of a file allocates.
+  std::size_t peak_limit;
 };
 
 void PrintTo(const hostile_case &c, std::ostream *out) { *out << c.name; }
@@ -89,7 +92,9 @@ TEST_P(HostileFile, LoadsWithinBounds) {
   else
     EXPECT_EQ(report.parse.line, c.result);
   EXPECT_EQ(counted.live_blocks, 0);
-  EXPECT_LE(counted.peak_bytes, c.peak_limit);
+  // The allocator counts usable sizes, a few bytes above the request.
+  constexpr std::size_t read_block = block_source::capacity + 64;
+  EXPECT_LE(counted.peak_bytes, c.peak_limit + read_block);
 }
 
 // A NUL ends what the parser sees of its line: "REG = 1", then "[bad".

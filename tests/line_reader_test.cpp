@@ -71,7 +71,8 @@ TEST(ReadBlockLine, DeliversWhatFgetsDelivers) {
       std::FILE *b = std::fopen(file.path(), "r");
       ASSERT_NE(a, nullptr);
       ASSERT_NE(b, nullptr);
-      block_source blocks(b);
+      std::vector<char> storage(block_source::capacity);
+      block_source blocks(b, storage.data());
       EXPECT_EQ(without_newlines(pieces(read_block_line, &blocks, size)),
                 without_newlines(pieces(read_stream_line, a, size)))
           << "input of " << input.size() << " bytes, size " << size;

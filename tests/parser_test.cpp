@@ -177,7 +177,12 @@ INSTANTIATE_TEST_SUITE_P(
         parse_case{"OnlyOnce",
                    "\xEF\xBB\xBF\xEF\xBB\xBFk=v\n",
                    0,
-                   {": \xEF\xBB\xBFk=v"}}),
+                   {": \xEF\xBB\xBFk=v"}},
+        // Two of the three bytes are no mark: they stay, as text.
+        parse_case{"TwoBytesAreText", "\xEF\xBB[a]\n", 1, {}},
+        parse_case{"FirstAndLastByteAreText", "\xEF\xBF\xBF[a]\n", 1, {}},
+        parse_case{
+            "TwoBytesStartAnEntry", "\xEF\xBBk=v\n", 0, {": \xEF\xBBk=v"}}),
     case_name);
 
 INSTANTIATE_TEST_SUITE_P(

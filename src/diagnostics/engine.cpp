@@ -290,6 +290,7 @@ checked_text check_text(std::string_view bytes, camera_config &config) {
   e.context.progress = &e.outcome;
   e.outcome.listener = &e.listener;
   parse_lines(read_piece, &e, on_event, &e, &e.outcome);
+  finish_load(e.context);
   check_bytes(e);
 
   checked_text checked;

@@ -2,30 +2,81 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "loader/convert.hpp"
 #include "loader/loader.hpp"
 #include "loader/tables.hpp"
+#include "parser/text.hpp"
 
 namespace quelmix {
 namespace {
 
-// The list grows in blocks of this many entries. Its capacity is not stored:
-// for n >= 1 entries it is BLOCK * (n / BLOCK + 1).
+// Between calls the list has room for BLOCK * (n / BLOCK + 1) entries for
+// n >= 1, as hosts may rely on. Within one call it grows geometrically, so
+// a million commands cost a few dozen reallocations, not ten thousand
+// remaps; finish_load trims it back to the rule.
 constexpr std::uint32_t BLOCK = 100;
 
-// Makes room for entry `count` - 1 of a list that is about to hold `count`.
-bool reserve_command(camera_config &config, std::uint32_t count) noexcept {
-  void *grown = nullptr;
-  if (count == 1)
-    grown = std::malloc(BLOCK * sizeof(config_entry));
-  else if (count % BLOCK == 0)
-    grown = std::realloc(config.configs,
-                         (std::size_t{count} + BLOCK) * sizeof(config_entry));
-  else
-    return true;
+constexpr std::uint64_t rule_capacity(std::uint64_t count) noexcept {
+  return count == 0 ? 0 : BLOCK * (count / BLOCK + 1);
+}
+
+bool resize(camera_config &config, std::uint64_t entries, bool fresh) noexcept {
+  if (entries > UINT32_MAX)
+    return false;
+  const std::size_t bytes = entries * sizeof(config_entry);
+  void *grown =
+      fresh ? std::malloc(bytes) : std::realloc(config.configs, bytes);
   if (grown == nullptr)
     return false; // the list and its length stay as they were
   config.configs = static_cast<config_entry *>(grown);
   return true;
+}
+
+// Makes room for entry `count` - 1 of a list that is about to hold `count`.
+// A doubling that cannot be had falls back to the rule's own step, so that
+// memory pressure refuses no line the rule would have taken.
+bool grow_commands(load_context &context, std::uint32_t count) noexcept {
+  camera_config &config = *context.config;
+  std::uint64_t capacity = context.command_capacity;
+  if (capacity == 0)
+    capacity = rule_capacity(config.configs_length);
+  const std::uint64_t needed = rule_capacity(count);
+  if (needed <= capacity) {
+    context.command_capacity = static_cast<std::uint32_t>(capacity);
+    return true;
+  }
+  // The first command allocates a fresh array: whatever pointer a zeroed
+  // record holds is not consulted.
+  const bool fresh = count == 1;
+  const std::uint64_t doubled = capacity * 2;
+  if (doubled > needed && resize(config, doubled, fresh)) {
+    context.command_capacity = static_cast<std::uint32_t>(doubled);
+    return true;
+  }
+  if (!resize(config, needed, fresh))
+    return false;
+  context.command_capacity = static_cast<std::uint32_t>(needed);
+  return true;
+}
+
+// The common case inline: the rule's capacity for `count` is at most
+// count + BLOCK, so a list with that much room needs nothing.
+inline bool reserve_command(load_context &context,
+                            std::uint32_t count) noexcept {
+  if (std::uint64_t{count} + BLOCK <= context.command_capacity)
+    return true;
+  return grow_commands(context, count);
+}
+
+void store_command(load_context &context, std::uint32_t kind,
+                   const value_list &list) noexcept {
+  camera_config &config = *context.config;
+  config_entry &entry = config.configs[config.configs_length];
+  entry.type = context.section_code | kind;
+  static_assert(sizeof entry.params == sizeof list.values);
+  std::memcpy(entry.params, list.values, sizeof entry.params);
+  entry.params_length = list.count;
+  ++config.configs_length;
 }
 
 } // namespace
@@ -46,16 +97,178 @@ load_error append_command(load_context &context, const char *section,
     return load_error::too_many_values;
   if (config.configs_length == UINT32_MAX)
     return load_error::out_of_memory;
-  const std::uint32_t count = config.configs_length + 1;
-  if (!reserve_command(config, count))
+  if (!reserve_command(context, config.configs_length + 1))
     return load_error::out_of_memory;
-  config_entry &entry = config.configs[count - 1];
-  entry.type = context.section_code | kind;
-  static_assert(sizeof entry.params == sizeof list.values);
-  std::memcpy(entry.params, list.values, sizeof entry.params);
-  entry.params_length = list.count;
-  config.configs_length = count;
+  store_command(context, kind, list);
   return load_error::none;
+}
+
+void finish_load(load_context &context) noexcept {
+  if (context.config == nullptr)
+    return;
+  camera_config &config = *context.config;
+  const std::uint64_t promised = rule_capacity(config.configs_length);
+  if (config.configs_length == 0 || context.command_capacity <= promised)
+    return;
+  // A shrink that fails keeps the larger block, which is still enough.
+  if (resize(config, promised, false))
+    context.command_capacity = static_cast<std::uint32_t>(promised);
+}
+
+namespace {
+
+// The command key at `p`, or 0; `p` moves past it.
+std::uint32_t command_key(const char *&p) noexcept {
+  if (p[0] == 'R' && p[1] == 'E' && p[2] == 'G') {
+    p += 3;
+    return CONFIG_KEY_REG;
+  }
+  if (p[0] == 'D' && std::memcmp(p, "DELAY", 5) == 0) {
+    p += 5;
+    return CONFIG_KEY_DELAY;
+  }
+  if (p[0] == 'V' && std::memcmp(p, "VRCMD", 5) == 0) {
+    p += 5;
+    return CONFIG_KEY_VRCMD;
+  }
+  return 0;
+}
+
+// Digits convert as parse_int32 converts them, but only numbers of at most
+// 15 digits are taken here: those never saturate.
+constexpr int SURE_DIGITS = 15;
+
+struct digit_table {
+  std::uint8_t value[256];
+};
+
+constexpr digit_table DIGITS = [] {
+  digit_table t{};
+  for (auto &v : t.value)
+    v = 16;
+  for (int c = 0; c < 10; ++c)
+    t.value['0' + c] = static_cast<std::uint8_t>(c);
+  for (int c = 0; c < 6; ++c) {
+    t.value['a' + c] = static_cast<std::uint8_t>(10 + c);
+    t.value['A' + c] = static_cast<std::uint8_t>(10 + c);
+  }
+  return t;
+}();
+
+unsigned digit_of(char c) noexcept {
+  return DIGITS.value[static_cast<unsigned char>(c)];
+}
+
+// The number at `p` (hexadecimal after 0x or 0X, else decimal with an
+// optional sign), when it has 1 to 15 digits; false otherwise.
+[[gnu::always_inline]] inline bool sure_number(const char *&p,
+                                               std::uint32_t &out) noexcept {
+  std::uint64_t magnitude = 0;
+  const char *digits = nullptr;
+  unsigned d = 0;
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+    digits = p += 2;
+    while ((d = digit_of(*p)) < 16) {
+      magnitude = magnitude * 16 + d;
+      ++p;
+    }
+    out = static_cast<std::uint32_t>(magnitude);
+  } else {
+    const bool negative = *p == '-';
+    p += (*p == '-' || *p == '+');
+    digits = p;
+    while ((d = digit_of(*p)) < 10) {
+      magnitude = magnitude * 10 + d;
+      ++p;
+    }
+    out = static_cast<std::uint32_t>(negative ? 0 - magnitude : magnitude);
+  }
+  return p > digits && p - digits <= SURE_DIGITS;
+}
+
+const char *skip_blanks(const char *p) noexcept {
+  while (is_space(*p))
+    ++p;
+  return p;
+}
+
+// Blanks are nearly always one space: that first, the table only after.
+const char *skip_one_blank(const char *p) noexcept {
+  p += *p == ' ';
+  return is_space(*p) ? skip_blanks(p) : p;
+}
+
+// The end of the value: the line's end, or an inline comment (";" or "//"
+// after a blank).
+bool at_value_end(const char *p) noexcept {
+  return *p == '\0' ||
+         (is_space(p[-1]) && (*p == ';' || (p[0] == '/' && p[1] == '/')));
+}
+
+// The values of a line's value part, written straight into `entry`:
+// numbers separated by commas, with blanks and an inline comment or the
+// line's end after the last. Anything else (text after a number, an empty
+// or blank piece between commas, a long number, more than
+// CONFIG_MAX_PARAMS values) is left to the general path.
+bool sure_values(const char *p, config_entry &entry) noexcept {
+  std::memset(entry.params, 0, sizeof entry.params);
+  unsigned count = 0;
+  p = skip_one_blank(p);
+  if (digit_of(*p) >= 10 && *p != '-' && *p != '+') {
+    if (!at_value_end(p))
+      return false;
+  } else {
+    for (;;) {
+      if (!sure_number(p, entry.params[count]))
+        return false;
+      ++count;
+      if (*p != ',') {
+        p = skip_blanks(p);
+        if (*p != ',')
+          break;
+      }
+      p = skip_one_blank(p + 1);
+      if (digit_of(*p) >= 10 && *p != '-' && *p != '+')
+        break; // a trailing comma, whose empty piece is skipped, or worse
+      if (count == CONFIG_MAX_PARAMS)
+        return false;
+    }
+    if (!at_value_end(p))
+      return false;
+  }
+  entry.params_length = static_cast<std::uint8_t>(count);
+  return true;
+}
+
+} // namespace
+
+int take_command_line(void *user, char *line) noexcept {
+  auto &context = *static_cast<load_context *>(user);
+  const std::uint32_t section = context.section_code & CONFIG_SECTION_MASK;
+  if (section != CONFIG_TYPE_BOARD && section != CONFIG_TYPE_REGISTER)
+    return 0;
+  const char *p = is_space(*line) ? skip_blanks(line) : line;
+  const std::uint32_t kind = command_key(p);
+  if (kind == 0)
+    return 0;
+  if (p[0] == ' ' && p[1] == '=') // the usual "KEY = "
+    ++p;
+  else
+    p = skip_blanks(p);
+  if (*p != '=' && *p != ':')
+    return 0;
+  // Room first: the values go straight into the new entry, which counts
+  // only once the whole line is sure.
+  camera_config &config = *context.config;
+  if (config.configs_length == UINT32_MAX ||
+      !reserve_command(context, config.configs_length + 1))
+    return 0;
+  config_entry &entry = config.configs[config.configs_length];
+  if (!sure_values(p + 1, entry))
+    return 0;
+  entry.type = context.section_code | kind;
+  ++config.configs_length;
+  return 1;
 }
 
 } // namespace quelmix

@@ -12,7 +12,8 @@ load_report finish(const load_context &context, const parse_outcome &parse) {
   return report;
 }
 
-// Runs `parse` (a parse_config_* function) over `input` with the handler.
+// Runs `parse` (a parse_config_* function) over `input` with the handler,
+// and its one-pass shortcut for command lines when nobody listens.
 template <typename Parse>
 load_report load(Parse parse, const char *input, camera_config *config,
                  const load_observer *observer) noexcept {
@@ -20,7 +21,9 @@ load_report load(Parse parse, const char *input, camera_config *config,
   load_context context{config};
   context.observer = observer;
   context.progress = &outcome;
-  parse(input, config_handler, &context, &outcome);
+  parse(input, config_handler, &context, &outcome,
+        observer == nullptr ? take_command_line : nullptr);
+  finish_load(context);
   return finish(context, outcome);
 }
 

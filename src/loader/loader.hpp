@@ -70,6 +70,10 @@ struct load_context {
   // Camera keys set so far in this call, one bit per camera_key.
   std::uint32_t camera_keys_seen = 0;
   bool header_seen = false; // a section header has been met in this call
+  // Entries the command list has room for during this call (0: as the
+  // growth rule promises for its length). Always at least the rule's
+  // capacity, so that nothing relies on more room than exists.
+  std::uint32_t command_capacity = 0;
   // Who hears warnings (none by default), and where the parser keeps the
   // number of the line in hand.
   const load_observer *observer = nullptr;
@@ -95,6 +99,18 @@ inline void warn(const load_context &context, warning_kind kind,
 // takes in or ignores, 0 when it refuses one (see load_error).
 int config_handler(void *user, const char *section, const char *name,
                    const char *value) noexcept;
+
+// The handler's line shortcut (see line_shortcut): a "REG", "VRCMD" or
+// "DELAY" line of a board or register section read, split, converted and
+// stored in one pass. It takes only lines whose every byte it is sure of
+// and leaves the rest, unchanged, to the parser. Only for loads nobody
+// listens to: the shortcut reports nothing.
+int take_command_line(void *user, char *line) noexcept;
+
+// Ends a load: the command list keeps exactly the capacity its growth rule
+// promises (the count rounded up to the next multiple of 100), so that the
+// next parse into the same record finds what the rule says.
+void finish_load(load_context &context) noexcept;
 
 // The branches of config_handler, one per kind of section; `section` is
 // the current section's name, for warnings.

@@ -47,20 +47,11 @@ bool refill(block_source &source) noexcept {
 } // namespace
 
 char *read_block_line(char *buffer, int size, void *source) noexcept {
-  auto &blocks = *static_cast<block_source *>(source);
-  if (size < 2)
-    return nullptr;
-  const std::size_t room = static_cast<std::size_t>(size) - 1;
-  // The common case: the whole line is in the block.
-  char *const line = blocks.block + blocks.begin;
-  const std::size_t available = blocks.end - blocks.begin;
-  if (void *found = std::memchr(line, '\n', std::min(available, room))) {
-    char *newline = static_cast<char *>(found);
-    *newline = '\0';
-    blocks.begin += static_cast<std::size_t>(newline - line) + 1;
-    return line;
-  }
-  // The line crosses the block's end, or must be cut: copy it in pieces.
+  return next_block_line(*static_cast<block_source *>(source), buffer, size);
+}
+
+char *copy_block_line(block_source &blocks, char *buffer,
+                      std::size_t room) noexcept {
   std::size_t count = 0;
   while (count < room) {
     if (blocks.begin == blocks.end && !refill(blocks))

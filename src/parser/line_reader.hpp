@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 namespace quelmix {
 
@@ -28,17 +29,19 @@ struct string_source {
 char *read_string_line(char *buffer, int size, void *source) noexcept;
 
 // A stream read in large blocks, cut into the very lines std::fgets would
-// deliver, without fgets' per-line locking and copying.
+// deliver, without fgets' per-line locking and copying. The block lives on
+// the heap (a parse must fit a small thread stack); the caller allocates it.
 struct block_source {
   static constexpr std::size_t capacity = 32 * 1024;
   std::FILE *stream;
+  char *block;           // `capacity` bytes, filled by fread
   std::size_t begin = 0; // first unread byte of `block`
   std::size_t end = 0;   // one past the last byte read into `block`
   bool failed = false;   // the stream reported a read error
   int error_number = 0;  // errno of that error
-  char block[capacity];  // filled by fread before any byte is read
 
-  explicit block_source(std::FILE *s) noexcept : stream(s) {}
+  block_source(std::FILE *s, char *storage) noexcept
+      : stream(s), block(storage) {}
 };
 
 // Reads a block_source; sets `failed` (and returns null) on a read error.
@@ -51,5 +54,29 @@ struct block_source {
 // whitespace from every line before it looks at it, so both forms mean the
 // same. A line handed out in place stays valid until the next call.
 char *read_block_line(char *buffer, int size, void *source) noexcept;
+
+// The lines that cross a block's end or need cutting: read_block_line's
+// slow half, which copies into `buffer`.
+char *copy_block_line(block_source &blocks, char *buffer,
+                      std::size_t room) noexcept;
+
+// read_block_line's common case inline, for the parser's own loop: a line
+// that lies whole in the block is handed out where it stands.
+inline char *next_block_line(block_source &blocks, char *buffer,
+                             int size) noexcept {
+  if (size < 2)
+    return nullptr;
+  const std::size_t room = static_cast<std::size_t>(size) - 1;
+  char *const line = blocks.block + blocks.begin;
+  const std::size_t available = blocks.end - blocks.begin;
+  if (void *found =
+          std::memchr(line, '\n', available < room ? available : room)) {
+    char *newline = static_cast<char *>(found);
+    *newline = '\0';
+    blocks.begin += static_cast<std::size_t>(newline - line) + 1;
+    return line;
+  }
+  return copy_block_line(blocks, buffer, room);
+}
 
 } // namespace quelmix

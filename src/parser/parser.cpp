@@ -15,13 +15,13 @@ namespace {
 constexpr std::size_t CODE_BLOCK_INITIAL_CAPACITY = 100;
 constexpr std::size_t CODE_BLOCK_SLACK = 100;
 
-// Everything one parse owns; it lives in parse_lines' frame.
+// Everything one parse owns; it lives in the parse loop's frame (about
+// 1.1 KiB: a parse fits a small thread stack).
 struct parser_state {
-  line_reader reader;
-  void *source;
   entry_handler handler;
   void *user;
   parse_outcome *outcome; // may be null
+  line_shortcut shortcut; // may be null
   // Counted wide so that a file of more than INT32_MAX lines cannot
   // overflow it; reported clamped to INT32_MAX.
   std::int64_t line = 0;
@@ -65,9 +65,11 @@ void deliver(parser_state &state, const char *name,
     record_error(state, parse_error::rejected);
 }
 
-// The next line in the line buffer, or null at the end of input.
-char *next_line(parser_state &state) noexcept {
-  char *line = state.reader(state.buffer, LINE_BUFFER_SIZE, state.source);
+// The next line from `read` (in the line buffer or in place), or null at
+// the end of input.
+template <typename Read>
+char *next_line(parser_state &state, Read &read) noexcept {
+  char *line = read(state.buffer, LINE_BUFFER_SIZE);
   if (line != nullptr) {
     ++state.line;
     if (state.outcome != nullptr)
@@ -174,12 +176,14 @@ struct code_text {
 // no line is a comment or an entry. A section header or the end of input
 // before the end marker leaves the block open: that line becomes the error
 // line, replacing any earlier one, and the text is dropped.
-void read_block_lines(parser_state &state, std::int64_t start_line) noexcept {
+template <typename Read>
+void read_block_lines(parser_state &state, Read &read,
+                      std::int64_t start_line) noexcept {
   code_text text;
   if (text.failed())
     record_error(state, parse_error::out_of_memory);
   for (;;) {
-    char *line = next_line(state);
+    char *line = next_line(state, read);
     if (line == nullptr) {
       override_error(state, start_line, nullptr);
       return;
@@ -202,10 +206,11 @@ void read_block_lines(parser_state &state, std::int64_t start_line) noexcept {
 }
 
 // Tells an observer where the open block started while its lines are read.
-void read_code_block(parser_state &state) noexcept {
+template <typename Read>
+void read_code_block(parser_state &state, Read &read) noexcept {
   if (state.outcome != nullptr)
     state.outcome->block_line = state.line;
-  read_block_lines(state, state.line);
+  read_block_lines(state, read, state.line);
   if (state.outcome != nullptr)
     state.outcome->block_line = 0;
 }
@@ -216,9 +221,12 @@ bool starts_with_byte_order_mark(const char *line) noexcept {
          static_cast<unsigned char>(line[2]) == 0xBF;
 }
 
-void handle_line(parser_state &state, char *line) noexcept {
+template <typename Read>
+void handle_line(parser_state &state, Read &read, char *line) noexcept {
   if (state.line == 1 && starts_with_byte_order_mark(line))
     line += 3;
+  if (state.shortcut != nullptr && state.shortcut(state.user, line) != 0)
+    return;
   strip_trailing_space(line, std::strlen(line));
   char *text = skip_leading_space(line);
   switch (text[0]) {
@@ -237,7 +245,7 @@ void handle_line(parser_state &state, char *line) noexcept {
     break;
   }
   if (text[0] == '=' && equals_ignoring_case(text, CODE_BLOCK_START))
-    read_code_block(state);
+    read_code_block(state, read);
   else
     handle_entry(state, text);
 }
@@ -257,13 +265,15 @@ int fail_input(parse_outcome *outcome, parse_error error,
   return -1;
 }
 
-} // namespace
-
-int parse_lines(line_reader reader, void *source, entry_handler handler,
-                void *user, parse_outcome *outcome) noexcept {
-  parser_state state{reader, source, handler, user, outcome};
-  while (char *line = next_line(state))
-    handle_line(state, line);
+// The parse loop, for any reader: `read(buffer, size)` returns the next
+// line like std::fgets. A template, so that the block reader's common case
+// is inlined into the loop.
+template <typename Read>
+int parse_with(Read read, entry_handler handler, void *user,
+               parse_outcome *outcome, line_shortcut shortcut) noexcept {
+  parser_state state{handler, user, outcome, shortcut};
+  while (char *line = next_line(state, read))
+    handle_line(state, read, line);
   const std::int32_t result = reported_line(state.error_line);
   if (outcome != nullptr) {
     outcome->line = result;
@@ -274,39 +284,68 @@ int parse_lines(line_reader reader, void *source, entry_handler handler,
   return result;
 }
 
+} // namespace
+
+int parse_lines(line_reader reader, void *source, entry_handler handler,
+                void *user, parse_outcome *outcome,
+                line_shortcut shortcut) noexcept {
+  return parse_with(
+      [reader, source](char *buffer, int size) {
+        return reader(buffer, size, source);
+      },
+      handler, user, outcome, shortcut);
+}
+
 int parse_config_stream(std::FILE *stream, entry_handler handler, void *user,
-                        parse_outcome *outcome) noexcept {
+                        parse_outcome *outcome,
+                        line_shortcut shortcut) noexcept {
   if (stream == nullptr)
     return fail_input(outcome, parse_error::cannot_read, EINVAL);
-  block_source blocks(stream);
-  const int result =
-      parse_lines(read_block_line, &blocks, handler, user, outcome);
+  char *storage = static_cast<char *>(std::malloc(block_source::capacity));
+  int result = 0;
+  int read_error = 0;
+  if (storage != nullptr) {
+    block_source blocks(stream, storage);
+    result = parse_with(
+        [&blocks](char *buffer, int size) {
+          return next_block_line(blocks, buffer, size);
+        },
+        handler, user, outcome, shortcut);
+    read_error = blocks.failed ? blocks.error_number : 0;
+    std::free(storage);
+  } else {
+    result =
+        parse_lines(read_stream_line, stream, handler, user, outcome, shortcut);
+  }
   // A read error cut the input short: what was read is not the whole file,
   // so it must not pass for a clean (or merely bad-lined) parse.
-  if (blocks.failed || std::ferror(stream))
+  if (read_error != 0 || std::ferror(stream))
     return fail_input(outcome, parse_error::cannot_read,
-                      blocks.error_number != 0 ? blocks.error_number : EIO);
+                      read_error != 0 ? read_error : EIO);
   return result;
 }
 
 int parse_config_file(const char *path, entry_handler handler, void *user,
-                      parse_outcome *outcome) noexcept {
+                      parse_outcome *outcome, line_shortcut shortcut) noexcept {
   if (path == nullptr)
     return fail_input(outcome, parse_error::cannot_open, EINVAL);
   std::FILE *stream = std::fopen(path, "r");
   if (stream == nullptr)
     return fail_input(outcome, parse_error::cannot_open, errno);
-  const int result = parse_config_stream(stream, handler, user, outcome);
+  const int result =
+      parse_config_stream(stream, handler, user, outcome, shortcut);
   std::fclose(stream);
   return result;
 }
 
 int parse_config_string(const char *text, entry_handler handler, void *user,
-                        parse_outcome *outcome) noexcept {
+                        parse_outcome *outcome,
+                        line_shortcut shortcut) noexcept {
   if (text == nullptr)
     return fail_input(outcome, parse_error::cannot_read, EINVAL);
   string_source source{text, std::strlen(text)};
-  return parse_lines(read_string_line, &source, handler, user, outcome);
+  return parse_lines(read_string_line, &source, handler, user, outcome,
+                     shortcut);
 }
 
 } // namespace quelmix

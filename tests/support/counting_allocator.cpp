@@ -12,7 +12,13 @@ namespace {
 bool armed = false;
 quelmix::test::allocation_counters counters;
 
-bool should_fail() { return armed && ++counters.calls == counters.fail_at; }
+bool should_fail(std::size_t size) {
+  if (!armed)
+    return false;
+  ++counters.calls;
+  return counters.calls == counters.fail_at ||
+         (counters.fail_above > 0 && size > counters.fail_above);
+}
 
 void account(void *added, std::size_t removed_bytes, long block_change) {
   if (!armed)
@@ -28,7 +34,7 @@ void account(void *added, std::size_t removed_bytes, long block_change) {
 } // namespace
 
 extern "C" void *__wrap_malloc(std::size_t size) {
-  if (should_fail())
+  if (should_fail(size))
     return nullptr;
   void *p = __real_malloc(size);
   if (p != nullptr)
@@ -37,7 +43,7 @@ extern "C" void *__wrap_malloc(std::size_t size) {
 }
 
 extern "C" void *__wrap_realloc(void *old, std::size_t size) {
-  if (should_fail())
+  if (should_fail(size))
     return nullptr;
   const std::size_t old_bytes =
       (armed && old != nullptr) ? malloc_usable_size(old) : 0;
@@ -55,9 +61,10 @@ extern "C" void __wrap_free(void *p) {
 
 namespace quelmix::test {
 
-void arm_allocator(long fail_at) {
+void arm_allocator(long fail_at, std::size_t fail_above) {
   counters = allocation_counters{};
   counters.fail_at = fail_at;
+  counters.fail_above = fail_above;
   armed = true;
 }
 
