@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Loading generated configuration files, side by side with a bare fgets
 // loop over the same files (the reference), the parser alone, and the value
-// conversions alone. After the runs, each result's ratio to the fgets loop
-// over the same file is printed.
+// conversions alone; each benchmark is named WORKLOAD/FILE. "load" is what
+// a host does: load, walk the record once, release it. The hot workloads
+// repeat in this process; the cold ones ("cold_load", "cold_fgets") run
+// each iteration as a fresh process that does its work once
+// (quelmix-bench-once --time), timed inside that process, as a program that
+// loads one file at start-up sees it. After the runs, each workload's time
+// as a ratio to the fgets loop over the same file (hot to hot, cold to
+// cold) is printed.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -72,6 +78,11 @@ void BM_Load(benchmark::State &state) {
     camera_config config;
     std::memset(&config, 0, sizeof config);
     benchmark::DoNotOptimize(quelmix_parse_config(file.path.c_str(), &config));
+    unsigned walked = 0;
+    for (std::uint32_t i = 0; i < config.configs_length; ++i)
+      for (unsigned j = 0; j < config.configs[i].params_length; ++j)
+        walked += config.configs[i].params[j];
+    benchmark::DoNotOptimize(walked);
     quelmix_release_config(&config);
   }
   set_counters(state, file);
@@ -118,12 +129,53 @@ void BM_Conversions(benchmark::State &state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 6);
 }
 
+std::string &once_program() {
+  static std::string path;
+  return path;
+}
+
+// One run of `mode` over the file in a fresh process; its own measurement
+// of the work, in seconds.
+double run_once(const char *mode, const bench_file &file) {
+  const std::string command =
+      once_program() + " --time " + mode + " " + file.path;
+  std::FILE *child = popen(command.c_str(), "r");
+  double nanoseconds = 0;
+  if (child == nullptr || std::fscanf(child, "%lf", &nanoseconds) != 1 ||
+      pclose(child) != 0) {
+    std::fprintf(stderr, "cannot run %s\n", command.c_str());
+    std::exit(1);
+  }
+  return nanoseconds / 1e9;
+}
+
+void BM_Cold(benchmark::State &state, const char *mode) {
+  const bench_file &file = files()[static_cast<std::size_t>(state.range(0))];
+  for (auto _ : state)
+    state.SetIterationTime(run_once(mode, file));
+  set_counters(state, file);
+}
+
 void register_benchmarks() {
   for (std::size_t i = 0; i < files().size(); ++i) {
     const auto index = static_cast<std::int64_t>(i);
-    benchmark::RegisterBenchmark("fgets_loop", BM_Fgets)->Arg(index);
-    benchmark::RegisterBenchmark("load", BM_Load)->Arg(index);
-    benchmark::RegisterBenchmark("parse_only", BM_ParseOnly)->Arg(index);
+    const std::string on = "/" + files()[i].name;
+    benchmark::RegisterBenchmark(("fgets_loop" + on).c_str(), BM_Fgets)
+        ->Arg(index);
+    benchmark::RegisterBenchmark(("load" + on).c_str(), BM_Load)->Arg(index);
+    benchmark::RegisterBenchmark(("parse_only" + on).c_str(), BM_ParseOnly)
+        ->Arg(index);
+    if (files()[i].lines < 10000 ||
+        files()[i].name.find("crlf") != std::string::npos)
+      continue;
+    for (const char *mode : {"fgets", "load"})
+      benchmark::RegisterBenchmark(
+          (std::string("cold_") + (mode[0] == 'f' ? "fgets_loop" : "load") + on)
+              .c_str(),
+          BM_Cold, mode)
+          ->Arg(index)
+          ->UseManualTime()
+          ->Iterations(files()[i].lines >= 1000000 ? 5 : 20);
   }
   benchmark::RegisterBenchmark("conversions", BM_Conversions);
 }
@@ -137,30 +189,34 @@ public:
     for (const Run &run : runs) {
       if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
         continue;
+      // WORKLOAD/FILE/ARG..., the ARG being the file's index.
       const std::string name = run.run_name.str();
       const auto slash = name.find('/');
-      if (slash == std::string::npos)
+      const auto next = name.find('/', slash + 1);
+      if (slash == std::string::npos || next == std::string::npos)
         continue;
-      times_[name.substr(slash + 1)][name.substr(0, slash)] =
+      times_[name.substr(slash + 1, next - slash - 1)][name.substr(0, slash)] =
           run.GetAdjustedRealTime();
     }
   }
 
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\n%-18s %12s %12s\n", "file", "load/fgets", "parse/fgets");
+    std::printf("\n%-18s %12s %12s %12s\n", "file", "load/fgets", "parse/fgets",
+                "cold l/f");
     for (const auto &entry : times_) {
       const std::map<std::string, double> &by_name = entry.second;
-      const auto fgets = by_name.find("fgets_loop");
-      if (fgets == by_name.end())
-        continue;
-      const bench_file &file = files()[std::stoul(entry.first)];
-      auto ratio = [&by_name, &fgets](const char *name) {
+      auto ratio = [&by_name](const char *name, const char *reference) {
         const auto it = by_name.find(name);
-        return it == by_name.end() ? 0.0 : it->second / fgets->second;
+        const auto base = by_name.find(reference);
+        return it == by_name.end() || base == by_name.end()
+                   ? 0.0
+                   : it->second / base->second;
       };
-      std::printf("%-18s %12.2f %12.2f\n", file.name.c_str(), ratio("load"),
-                  ratio("parse_only"));
+      std::printf("%-18s %12.2f %12.2f %12.2f\n", entry.first.c_str(),
+                  ratio("load", "fgets_loop"),
+                  ratio("parse_only", "fgets_loop"),
+                  ratio("cold_load", "cold_fgets_loop"));
     }
   }
 
@@ -175,13 +231,20 @@ int main(int argc, char **argv) {
   if (mkdtemp(dir) == nullptr)
     return 1;
   make_files(dir);
+  std::string self(argv[0]);
+  once_program() = self.substr(0, self.rfind('/') + 1) + "quelmix-bench-once";
   register_benchmarks();
   benchmark::Initialize(&argc, argv);
   ratio_reporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  // A filter that matches nothing is a mistake, not a pass.
+  const std::size_t ran = benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   for (const bench_file &file : files())
     unlink(file.path.c_str());
   rmdir(dir);
+  if (ran == 0) {
+    std::fprintf(stderr, "quelmix-bench: no benchmark matches the filter\n");
+    return 1;
+  }
   return 0;
 }
