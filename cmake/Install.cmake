@@ -59,6 +59,8 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in
 set(_compressed)
 foreach(_source
     ${PROJECT_SOURCE_DIR}/man/quelmix-config-check.1
+    ${PROJECT_SOURCE_DIR}/man/quelmix-config-format.1
+    ${PROJECT_SOURCE_DIR}/man/quelmix-config-lsp.1
     ${PROJECT_SOURCE_DIR}/man/quelmix_parse_config.3
     ${_doc_build}/changelog.Debian)
   get_filename_component(_name ${_source} NAME)
@@ -73,11 +75,15 @@ install(FILES ${_doc_build}/quelmix_parse_config.3.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT development)
 set(_doc_packages runtime ${QUELMIX_DEB_RUNTIME} development
   ${QUELMIX_DEB_DEV})
+foreach(_tool quelmix-config-check quelmix-config-format quelmix-config-lsp)
+  if(TARGET ${_tool})
+    install(TARGETS ${_tool}
+      RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+    install(FILES ${_doc_build}/${_tool}.1.gz
+      DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
+  endif()
+endforeach()
 if(TARGET quelmix-config-check)
-  install(TARGETS quelmix-config-check
-    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
-  install(FILES ${_doc_build}/quelmix-config-check.1.gz
-    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
   list(APPEND _doc_packages tools ${QUELMIX_DEB_TOOLS})
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/runtime/lintian-overrides
@@ -154,5 +160,8 @@ set(CPACK_DEBIAN_TOOLS_DESCRIPTION "tools for camera configuration file authors
 ${_about}
 
 This package holds quelmix-config-check, which reports every mistake
-in a file at its line and column, with what the loader made of it.")
+in a file at its line and column, with what the loader made of it;
+quelmix-config-format, which lays files out the canonical way without
+changing what they load; and quelmix-config-lsp, a language server that
+gives editors diagnostics, hover, completion, an outline and formatting.")
 include(CPack)

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -31,17 +30,28 @@ run_result run_checker(const std::string &arguments,
           read_file(err.path())};
 }
 
-// "LINE:COLUMN: severity [kind]" of every diagnostic line in `err`.
+// "LINE:COLUMN: severity [-Wkind]" of every diagnostic line in `err`
+// ("FILE:LINE:COLUMN: error: ..." or "...: warning: ... [-Wkind]").
 std::vector<std::string> located(const std::string &err) {
-  static const std::regex pattern(
-      R"([^:]+:(\d+):(\d+): (error|warning): .*?( \[-W[a-z-]+\])?)");
   std::vector<std::string> out;
   std::istringstream lines(err);
-  std::smatch m;
-  for (std::string line; std::getline(lines, line);)
-    if (std::regex_match(line, m, pattern))
-      out.push_back(m[1].str() + ":" + m[2].str() + ": " + m[3].str() +
-                    m[4].str());
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t error = line.find(": error: ");
+    const std::size_t warning = line.find(": warning: ");
+    const std::size_t at = std::min(error, warning);
+    if (at == std::string::npos)
+      continue;
+    // FILE:LINE:COLUMN before the severity; file names here have no ':'.
+    const std::size_t first = line.find(':');
+    if (first >= at)
+      continue;
+    std::string entry = line.substr(first + 1, at - first - 1) + ": " +
+                        (at == error ? "error" : "warning");
+    const std::size_t kind = line.rfind(" [-W");
+    if (at == warning && kind != std::string::npos && line.back() == ']')
+      entry += line.substr(kind);
+    out.push_back(entry);
+  }
   return out;
 }
 

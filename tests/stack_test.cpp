@@ -31,7 +31,7 @@ void *load(void *argument) {
 
 // Bytes of the stack the thread touched, from the top down (stacks grow
 // down on x86-64).
-std::size_t stack_used(const std::string &path) {
+[[maybe_unused]] std::size_t stack_used(const std::string &path) {
   std::vector<unsigned char> stack(STACK_BYTES, PAINT);
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);

@@ -61,6 +61,7 @@ struct engine {
   load_observer observer{};
   parse_listener listener{};
   std::vector<diagnostic> found;
+  std::vector<line_info> roles; // by physical line - 1
   // The event in hand.
   const char *event_name = nullptr;
   const char *event_value = nullptr;
@@ -73,7 +74,25 @@ struct engine {
 
   engine(std::string_view text, camera_config &record)
       : bytes(text), lines(text),
-        config(record), source{text.data(), text.size()}, context{&record} {}
+        config(record), source{text.data(), text.size()}, context{&record},
+        roles(static_cast<std::size_t>(lines.line_count())) {}
+
+  line_info &role_at(std::int64_t library_line) {
+    return roles[static_cast<std::size_t>(
+        lines.line_of(piece_offset(library_line)) - 1)];
+  }
+
+  // Marks the physical lines from one library line to another as a code
+  // block's (the last as its end marker when `closed`).
+  void mark_block(std::int64_t first, std::int64_t last, bool closed) {
+    const std::int64_t begin = lines.line_of(piece_offset(first));
+    const std::int64_t end = lines.line_of(piece_offset(last));
+    for (std::int64_t line = begin; line <= end; ++line)
+      roles[static_cast<std::size_t>(line - 1)].role =
+          line == begin             ? line_role::block_start
+          : (closed && line == end) ? line_role::block_end
+                                    : line_role::block_text;
+  }
 
   // The byte offset of `p` when it points into the piece in hand.
   std::size_t offset_of(const char *p) const {
@@ -183,6 +202,12 @@ std::string continuation_note(const engine &e, std::int64_t library_line) {
 void unclosed_block(engine &e, const parse_problem &problem) {
   const std::size_t opener =
       e.first_visible(e.piece_offset(problem.block_line));
+  if (problem.text != nullptr) {
+    e.mark_block(problem.block_line, problem.line - 1, false);
+    e.role_at(problem.line).role = line_role::bad;
+  } else {
+    e.mark_block(problem.block_line, problem.line, false);
+  }
   const std::string opened = std::to_string(e.lines.line_of(opener));
   if (problem.text != nullptr) {
     e.header_swallowed = true;
@@ -211,6 +236,7 @@ void on_problem(void *user, const parse_problem &problem) {
     return;
   }
   const load_error refused = e.context.last_error;
+  e.role_at(problem.line).role = line_role::bad;
   std::size_t offset =
       problem.text != nullptr ? e.offset_of(problem.text) : e.event_offset();
   if (problem.error == parse_error::rejected &&
@@ -232,6 +258,32 @@ void on_problem(void *user, const parse_problem &problem) {
         hint);
 }
 
+// Remembers what the event's line is: a header, an entry (with where its
+// name and value stand) or the lines of a code block.
+void note_role(engine &e, const char *name, const char *value) {
+  if (e.event_is_header) {
+    line_info &info = e.role_at(e.outcome.current_line);
+    info.role = line_role::header;
+    info.section = e.context.section_code;
+    return;
+  }
+  if (name == nullptr) {
+    e.mark_block(e.outcome.block_line, e.outcome.current_line, true);
+    return;
+  }
+  const std::int64_t line = e.lines.line_of(e.offset_of(name));
+  line_info &info = e.roles[static_cast<std::size_t>(line - 1)];
+  const std::size_t start = e.lines.line_start(line);
+  const auto at = [&e, start](const char *p) {
+    return static_cast<std::uint32_t>(e.offset_of(p) - start);
+  };
+  info.role = line_role::entry;
+  info.name_begin = at(name);
+  info.name_end = info.name_begin + static_cast<std::uint32_t>(strlen(name));
+  info.value_begin = at(value);
+  info.value_end = info.value_begin + static_cast<std::uint32_t>(strlen(value));
+}
+
 int on_event(void *user, const char *section, const char *name,
              const char *value) {
   auto &e = *static_cast<engine *>(user);
@@ -243,6 +295,7 @@ int on_event(void *user, const char *section, const char *name,
     e.header_swallowed = false;
   const std::uint32_t commands_before = e.config.configs_length;
   const int accepted = config_handler(&e.context, section, name, value);
+  note_role(e, name, value);
   if (accepted != 0 && name != nullptr && !e.event_ignored) {
     for (value_finding &f : check_value(e.context.section_code, name, value,
                                         e.config, commands_before))
@@ -250,6 +303,31 @@ int on_event(void *user, const char *section, const char *name,
             e.outcome.current_line, std::move(f.message), std::move(f.hint));
   }
   return accepted;
+}
+
+// Lines without an event or a problem are blank or comments; sections run
+// from one header to the next; a line read in pieces or holding a NUL is
+// not whole.
+void finish_roles(engine &e) {
+  std::uint32_t section = 0;
+  for (std::int64_t line = 1; line <= e.lines.line_count(); ++line) {
+    line_info &info = e.roles[static_cast<std::size_t>(line - 1)];
+    const std::string_view text = e.lines.line_text(line);
+    if (info.role == line_role::blank) {
+      std::size_t first =
+          line == 1 && text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+      while (first < text.size() && is_space(text[first]))
+        ++first;
+      if (first < text.size())
+        info.role = line_role::comment;
+    }
+    if (info.role == line_role::header)
+      section = info.section;
+    info.section = section;
+    if (text.size() >= LINE_BUFFER_SIZE - 1 ||
+        text.find('\0') != std::string_view::npos)
+      info.whole = false;
+  }
 }
 
 // Lines the library reads in several pieces, and NUL bytes, which end what
@@ -292,6 +370,7 @@ checked_text check_text(std::string_view bytes, camera_config &config) {
   parse_lines(read_piece, &e, on_event, &e, &e.outcome);
   finish_load(e.context);
   check_bytes(e);
+  finish_roles(e);
 
   checked_text checked;
   checked.report.parse = e.outcome;
@@ -308,6 +387,7 @@ checked_text check_text(std::string_view bytes, camera_config &config) {
   for (const diagnostic &d : e.found)
     ++(d.level == severity::error ? checked.errors : checked.warnings);
   checked.diagnostics = std::move(e.found);
+  checked.lines = std::move(e.roles);
   return checked;
 }
 

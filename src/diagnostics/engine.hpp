@@ -39,6 +39,31 @@ private:
   std::vector<std::size_t> starts_;
 };
 
+// What a physical line of the file is to the parser.
+enum class line_role : std::uint8_t {
+  blank,       // nothing but blanks
+  comment,     // a comment line
+  header,      // a section header the parser read
+  entry,       // a `name = value` line
+  block_start, // a code block's start marker
+  block_text,  // a line inside a code block
+  block_end,   // a code block's end marker
+  bad,         // a line the library refuses (the header that cut a block too)
+};
+
+struct line_info {
+  line_role role = line_role::blank;
+  // Read as one piece: no longer than 1023 bytes and without a NUL byte.
+  bool whole = true;
+  // The code of the section the line is in (a header's own, after it; 0
+  // before any header and in sections the loader does not know).
+  std::uint32_t section = 0;
+  // For an entry: byte offsets within the line of the name and the value
+  // as the parser delivered them (trimmed; the value without its comment).
+  std::uint32_t name_begin = 0, name_end = 0;
+  std::uint32_t value_begin = 0, value_end = 0;
+};
+
 struct checked_text {
   // Errors and warnings in the order of their lines and columns.
   std::vector<diagnostic> diagnostics;
@@ -49,6 +74,8 @@ struct checked_text {
   std::int64_t result_line = 0;
   std::size_t errors = 0;
   std::size_t warnings = 0;
+  // One per physical line of the file.
+  std::vector<line_info> lines;
 };
 
 // Loads `bytes` into `config` (zeroed by the caller, as for the library)

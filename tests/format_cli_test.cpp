@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+// The formatter's command line: standard output, -i, --check, standard
+// input, exit statuses.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/test_support.hpp"
+
+namespace quelmix::test {
+namespace {
+
+struct run_result {
+  int status;
+  std::string out, err;
+};
+
+run_result run_formatter(const std::string &arguments,
+                         const std::string &input = "") {
+  const temp_file in(input), out(""), err("");
+  const std::string command = std::string(QUELMIX_FORMATTER) + " " + arguments +
+                              " <" + in.path() + " >" + out.path() + " 2>" +
+                              err.path();
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(out.path()),
+          read_file(err.path())};
+}
+
+const std::string UNFORMATTED = "[camera parameter]\nCFG_MODE=1\n";
+const std::string FORMATTED = "[camera parameter]\nCFG_MODE = 1\n";
+
+TEST(FormatterCli, PrintsTheLayout) {
+  const temp_file file(UNFORMATTED);
+  const run_result r = run_formatter(file.path());
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, FORMATTED);
+  EXPECT_EQ(read_file(file.path()), UNFORMATTED); // untouched
+  EXPECT_EQ(run_formatter("-", UNFORMATTED).out, FORMATTED);
+}
+
+TEST(FormatterCli, InPlaceKeepsTheMode) {
+  const temp_file file(UNFORMATTED);
+  ASSERT_EQ(chmod(file.path(), 0640), 0);
+  EXPECT_EQ(run_formatter(std::string("-i ") + file.path()).status, 0);
+  EXPECT_EQ(read_file(file.path()), FORMATTED);
+  struct stat status {};
+  ASSERT_EQ(stat(file.path(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+TEST(FormatterCli, CheckListsWhatWouldChange) {
+  const temp_file messy(UNFORMATTED), tidy(FORMATTED);
+  run_result r = run_formatter(std::string("--check ") + tidy.path());
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  r = run_formatter(std::string("--check ") + tidy.path() + " " + messy.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, std::string(messy.path()) + "\n");
+  EXPECT_EQ(read_file(messy.path()), UNFORMATTED); // --check changes nothing
+}
+
+TEST(FormatterCli, Trouble) {
+  EXPECT_EQ(run_formatter("/nonexistent/x.cfg").status, 2);
+  EXPECT_EQ(run_formatter("").status, 2);
+  EXPECT_EQ(run_formatter("--bogus x").status, 2);
+}
+
+} // namespace
+} // namespace quelmix::test

@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: MIT
+#include "server.hpp"
+
+#include <exception>
+
+#include "features.hpp"
+#include "positions.hpp"
+#include "quelmix_config_parser.h"
+
+namespace quelmix::lsp {
+
+namespace {
+
+// JSON-RPC and protocol error codes.
+constexpr int PARSE_ERROR = -32700;
+constexpr int INVALID_REQUEST = -32600;
+constexpr int METHOD_NOT_FOUND = -32601;
+constexpr int INVALID_PARAMS = -32602;
+constexpr int INTERNAL_ERROR = -32603;
+constexpr int SERVER_NOT_INITIALIZED = -32002;
+
+std::string dump(const json &value) {
+  // Replace rather than throw on text that is not UTF-8.
+  return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+std::string error_reply(const json &id, int code, const std::string &message) {
+  return dump({{"jsonrpc", "2.0"},
+               {"id", id},
+               {"error", {{"code", code}, {"message", message}}}});
+}
+
+std::string result_reply(const json &id, json result) {
+  return dump({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
+}
+
+json capabilities() {
+  return {{"capabilities",
+           {{"positionEncoding", "utf-16"},
+            {"textDocumentSync", {{"openClose", true}, {"change", 1}}},
+            {"hoverProvider", true},
+            {"completionProvider", {{"triggerCharacters", json::array({"["})}}},
+            {"documentSymbolProvider", true},
+            {"documentFormattingProvider", true}}},
+          {"serverInfo",
+           {{"name", "quelmix-config-lsp"},
+            {"version",
+             std::to_string(QUELMIX_CONFIG_PARSER_VERSION_MAJOR) + "." +
+                 std::to_string(QUELMIX_CONFIG_PARSER_VERSION_MINOR) + "." +
+                 std::to_string(QUELMIX_CONFIG_PARSER_VERSION_PATCH)}}}};
+}
+
+// A change with a range replaces that range (clients may send them even
+// to a full-sync server); one without replaces the whole text.
+void apply_change(std::string &text, const json &change) {
+  if (!change.contains("range")) {
+    text = change.at("text").get<std::string>();
+    return;
+  }
+  const auto offset = [&text](const json &position) {
+    const auto line = position.at("line").get<std::size_t>();
+    std::size_t start = 0;
+    for (std::size_t l = 0; l < line; ++l) {
+      const std::size_t newline = text.find('\n', start);
+      if (newline == std::string::npos)
+        return text.size();
+      start = newline + 1;
+    }
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos)
+      end = text.size();
+    return start +
+           byte_offset(std::string_view(text).substr(start, end - start),
+                       position.at("character").get<std::size_t>());
+  };
+  const json &range = change.at("range");
+  const std::size_t begin = offset(range.at("start"));
+  const std::size_t end = std::max(begin, offset(range.at("end")));
+  text.replace(begin, end - begin, change.at("text").get<std::string>());
+}
+
+// Thrown for a request this server does not know.
+struct unknown_method {};
+
+} // namespace
+
+// The methods, with access to the server's state.
+struct dispatcher {
+  server &s;
+  std::vector<std::string> &out;
+
+  void publish(const std::string &uri, const std::string *text) {
+    out.push_back(
+        dump({{"jsonrpc", "2.0"},
+              {"method", "textDocument/publishDiagnostics"},
+              {"params",
+               {{"uri", uri},
+                {"diagnostics",
+                 text != nullptr ? diagnostics_of(*text) : json::array()}}}}));
+  }
+
+  const std::string &text_of(const json &params) {
+    const auto &uri =
+        params.at("textDocument").at("uri").get_ref<const std::string &>();
+    const auto found = s.documents_.find(uri);
+    if (found == s.documents_.end())
+      throw std::invalid_argument("document not open: " + uri);
+    return found->second.text;
+  }
+
+  void notification(const std::string &method, const json &params) {
+    if (method == "exit") {
+      s.exit_status_ = s.shutting_down_ ? 0 : 1;
+      return;
+    }
+    if (!s.initialized_ || s.shutting_down_)
+      return;
+    if (method == "textDocument/didOpen") {
+      const json &document = params.at("textDocument");
+      const std::string uri = document.at("uri").get<std::string>();
+      server::document &d = s.documents_[uri];
+      d.text = document.at("text").get<std::string>();
+      d.version = document.value("version", 0LL);
+      publish(uri, &d.text);
+    } else if (method == "textDocument/didChange") {
+      const std::string uri =
+          params.at("textDocument").at("uri").get<std::string>();
+      const auto found = s.documents_.find(uri);
+      if (found == s.documents_.end())
+        return;
+      for (const json &change : params.at("contentChanges"))
+        apply_change(found->second.text, change);
+      found->second.version =
+          params.at("textDocument").value("version", found->second.version);
+      publish(uri, &found->second.text);
+    } else if (method == "textDocument/didClose") {
+      const std::string uri =
+          params.at("textDocument").at("uri").get<std::string>();
+      s.documents_.erase(uri);
+      publish(uri, nullptr);
+    }
+    // Every other notification ("initialized", "$/cancelRequest", ...)
+    // needs nothing from this server.
+  }
+
+  json request(const std::string &method, const json &params) {
+    if (method == "initialize") {
+      s.initialized_ = true;
+      return capabilities();
+    }
+    if (method == "shutdown") {
+      s.shutting_down_ = true;
+      return nullptr;
+    }
+    if (method == "textDocument/hover")
+      return hover_at(text_of(params), params.at("position"));
+    if (method == "textDocument/completion")
+      return completion_at(text_of(params), params.at("position"));
+    if (method == "textDocument/documentSymbol")
+      return symbols_of(text_of(params));
+    if (method == "textDocument/formatting")
+      return formatting_edits(text_of(params));
+    throw unknown_method{};
+  }
+};
+
+std::vector<std::string> server::handle(std::string_view body) {
+  std::vector<std::string> out;
+  const json message = json::parse(body, nullptr, false);
+  if (message.is_discarded()) {
+    out.push_back(error_reply(nullptr, PARSE_ERROR, "the message is not JSON"));
+    return out;
+  }
+  if (!message.is_object() || !message.contains("method") ||
+      !message["method"].is_string()) {
+    // Replies to requests this server never makes are ignored.
+    if (message.is_object() &&
+        (message.contains("result") || message.contains("error")))
+      return out;
+    const json id = message.is_object() && message.contains("id")
+                        ? message["id"]
+                        : json(nullptr);
+    out.push_back(error_reply(id, INVALID_REQUEST, "not a JSON-RPC request"));
+    return out;
+  }
+  const std::string method = message["method"].get<std::string>();
+  const json params = message.value("params", json::object());
+  dispatcher d{*this, out};
+  if (!message.contains("id")) {
+    try {
+      d.notification(method, params);
+    } catch (const std::exception &) {
+      // A malformed notification has nobody to answer; nothing is sent.
+    }
+    return out;
+  }
+  const json id = message["id"];
+  if (!id.is_number_integer() && !id.is_string()) {
+    out.push_back(error_reply(nullptr, INVALID_REQUEST, "bad request id"));
+    return out;
+  }
+  if (!initialized_ && method != "initialize") {
+    out.push_back(error_reply(id, SERVER_NOT_INITIALIZED, "not initialized"));
+    return out;
+  }
+  if (shutting_down_) {
+    out.push_back(error_reply(id, INVALID_REQUEST, "shutting down"));
+    return out;
+  }
+  try {
+    json result = d.request(method, params);
+    out.push_back(result_reply(id, std::move(result)));
+  } catch (const unknown_method &) {
+    out.push_back(
+        error_reply(id, METHOD_NOT_FOUND, "unknown method " + method));
+  } catch (const json::exception &error) {
+    out.push_back(error_reply(id, INVALID_PARAMS, error.what()));
+  } catch (const std::invalid_argument &error) {
+    out.push_back(error_reply(id, INVALID_PARAMS, error.what()));
+  } catch (const std::exception &error) {
+    out.push_back(error_reply(id, INTERNAL_ERROR, error.what()));
+  }
+  return out;
+}
+
+} // namespace quelmix::lsp
