@@ -3,10 +3,8 @@
 // per file, options anywhere, exit statuses.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "support/test_support.hpp"
@@ -14,20 +12,12 @@
 namespace quelmix::test {
 namespace {
 
-struct run_result {
-  int status;
-  std::string out, err;
-};
+using run_result = tool_run;
 
 run_result run_checker(const std::string &arguments,
                        const std::string &input = "") {
-  const temp_file in(input), out(""), err("");
-  const std::string command = std::string("NO_COLOR= ") + QUELMIX_CHECKER +
-                              " " + arguments + " <" + in.path() + " >" +
-                              out.path() + " 2>" + err.path();
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(out.path()),
-          read_file(err.path())};
+  return run_tool(std::string("NO_COLOR= ") + QUELMIX_CHECKER, arguments,
+                  input);
 }
 
 // "LINE:COLUMN: severity [-Wkind]" of every diagnostic line in `err`

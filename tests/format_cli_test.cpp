@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "support/test_support.hpp"
@@ -14,20 +12,11 @@
 namespace quelmix::test {
 namespace {
 
-struct run_result {
-  int status;
-  std::string out, err;
-};
+using run_result = tool_run;
 
 run_result run_formatter(const std::string &arguments,
                          const std::string &input = "") {
-  const temp_file in(input), out(""), err("");
-  const std::string command = std::string(QUELMIX_FORMATTER) + " " + arguments +
-                              " <" + in.path() + " >" + out.path() + " 2>" +
-                              err.path();
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(out.path()),
-          read_file(err.path())};
+  return run_tool(QUELMIX_FORMATTER, arguments, input);
 }
 
 const std::string UNFORMATTED = "[camera parameter]\nCFG_MODE=1\n";

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "support/test_support.hpp"
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -98,6 +100,16 @@ std::string read_file(const std::string &path) {
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
+}
+
+tool_run run_tool(const std::string &command, const std::string &arguments,
+                  const std::string &input) {
+  const temp_file in(input), out(""), err("");
+  const std::string line = command + " " + arguments + " <" + in.path() + " >" +
+                           out.path() + " 2>" + err.path();
+  const int raw = std::system(line.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(out.path()),
+          read_file(err.path())};
 }
 
 } // namespace quelmix::test

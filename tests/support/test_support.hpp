@@ -62,4 +62,13 @@ std::string sample_path();
 // The whole contents of a file.
 std::string read_file(const std::string &path);
 
+// A command-line tool run with `input` on its standard input: its exit
+// status (-1 when it did not exit) and what it wrote to each stream.
+struct tool_run {
+  int status;
+  std::string out, err;
+};
+tool_run run_tool(const std::string &command, const std::string &arguments,
+                  const std::string &input = "");
+
 } // namespace quelmix::test
