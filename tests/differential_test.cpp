@@ -120,6 +120,22 @@ TEST(Differential, LinesAcrossBlockBoundaries) {
   expect_same_everywhere(file.path());
 }
 
+// A line that starts like a command and ends where the read block ends: the
+// shortcut must not read past its terminator (the sanitizer builds would
+// see it).
+TEST(Differential, ShortcutStopsAtTheEndOfTheBlock) {
+  const std::string header = "[register parameter]\n";
+  for (const char *fragment : {"D", "DE", "DELA", "V", "VRCM", "R", "RE"}) {
+    const std::string tail = std::string(fragment) + "\n";
+    const std::size_t room = 32 * 1024 - header.size() - tail.size();
+    const std::string text =
+        header + "; " + std::string(room - 3, 'x') + "\n" + tail + "REG = 1\n";
+    ASSERT_EQ(text.find(tail) + tail.size(), 32u * 1024) << fragment;
+    const temp_file file(text);
+    expect_shortcut_changes_nothing(file.path());
+  }
+}
+
 // Command lines the shortcut takes, and lines that look like them but that
 // it must leave to the general path; each must load the same either way.
 TEST(Differential, ShortcutTakesOnlyWhatItIsSureOf) {

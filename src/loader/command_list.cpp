@@ -117,19 +117,22 @@ void finish_load(load_context &context) noexcept {
 
 namespace {
 
+// True when `p` starts with `word`. Byte by byte, stopping at the first
+// difference: a line's terminator may be the last byte there is.
+bool starts_with(const char *p, const char *word) noexcept {
+  for (; *word != '\0'; ++p, ++word)
+    if (*p != *word)
+      return false;
+  return true;
+}
+
 // The command key at `p`, or 0; `p` moves past it.
 std::uint32_t command_key(const char *&p) noexcept {
-  if (p[0] == 'R' && p[1] == 'E' && p[2] == 'G') {
-    p += 3;
-    return CONFIG_KEY_REG;
-  }
-  if (p[0] == 'D' && std::memcmp(p, "DELAY", 5) == 0) {
-    p += 5;
-    return CONFIG_KEY_DELAY;
-  }
-  if (p[0] == 'V' && std::memcmp(p, "VRCMD", 5) == 0) {
-    p += 5;
-    return CONFIG_KEY_VRCMD;
+  for (const name_code *key = register_key_table; key->name != nullptr; ++key) {
+    if (p[0] == key->name[0] && starts_with(p, key->name)) {
+      p += std::strlen(key->name);
+      return key->code;
+    }
   }
   return 0;
 }
@@ -138,25 +141,8 @@ std::uint32_t command_key(const char *&p) noexcept {
 // 15 digits are taken here: those never saturate.
 constexpr int SURE_DIGITS = 15;
 
-struct digit_table {
-  std::uint8_t value[256];
-};
-
-constexpr digit_table DIGITS = [] {
-  digit_table t{};
-  for (auto &v : t.value)
-    v = 16;
-  for (int c = 0; c < 10; ++c)
-    t.value['0' + c] = static_cast<std::uint8_t>(c);
-  for (int c = 0; c < 6; ++c) {
-    t.value['a' + c] = static_cast<std::uint8_t>(10 + c);
-    t.value['A' + c] = static_cast<std::uint8_t>(10 + c);
-  }
-  return t;
-}();
-
 unsigned digit_of(char c) noexcept {
-  return DIGITS.value[static_cast<unsigned char>(c)];
+  return DIGIT_VALUES[static_cast<unsigned char>(c)];
 }
 
 // The number at `p` (hexadecimal after 0x or 0X, else decimal with an

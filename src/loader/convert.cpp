@@ -15,23 +15,6 @@ namespace {
 constexpr std::uint64_t MAGNITUDE_LIMIT = std::uint64_t{1} << 63;
 constexpr std::uint64_t BEYOND_LIMIT = MAGNITUDE_LIMIT + 1;
 
-// Each byte's value as a hexadecimal digit, or 16 when it is none.
-constexpr std::array<std::uint8_t, 256> DIGIT_VALUES = [] {
-  std::array<std::uint8_t, 256> values{};
-  for (auto &v : values)
-    v = 16;
-  for (int c = '0'; c <= '9'; ++c)
-    values[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - '0');
-  for (int c = 'a'; c <= 'f'; ++c) {
-    const int upper = c - 'a' + 'A';
-    values[static_cast<std::size_t>(c)] =
-        static_cast<std::uint8_t>(c - 'a' + 10);
-    values[static_cast<std::size_t>(upper)] =
-        values[static_cast<std::size_t>(c)];
-  }
-  return values;
-}();
-
 // Accumulates digits in `Base` from `p`, advancing it past them. Fifteen
 // digits never reach 2^63 in either base, so the common short number runs
 // the first loop alone; longer ones go on with saturation checks.

@@ -8,11 +8,30 @@
 // without digits gives 0: a value is never an error.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "quelmix_config_parser.h"
 
 namespace quelmix {
+
+// Each byte's value as a hexadecimal digit, or 16 when it is none: one
+// lookup per digit for every conversion.
+inline constexpr std::array<std::uint8_t, 256> DIGIT_VALUES = [] {
+  std::array<std::uint8_t, 256> values{};
+  for (auto &v : values)
+    v = 16;
+  for (int c = 0; c < 10; ++c)
+    values[static_cast<std::size_t>('0' + c)] = static_cast<std::uint8_t>(c);
+  for (int c = 0; c < 6; ++c) {
+    values[static_cast<std::size_t>('a' + c)] =
+        static_cast<std::uint8_t>(10 + c);
+    values[static_cast<std::size_t>('A' + c)] =
+        static_cast<std::uint8_t>(10 + c);
+  }
+  return values;
+}();
 
 std::int64_t parse_int64(const char *text) noexcept;
 
