@@ -117,22 +117,31 @@ void finish_load(load_context &context) noexcept {
 
 namespace {
 
-// True when `p` starts with `word`. Byte by byte, stopping at the first
-// difference: a line's terminator may be the last byte there is.
-bool starts_with(const char *p, const char *word) noexcept {
-  for (; *word != '\0'; ++p, ++word)
-    if (*p != *word)
-      return false;
-  return true;
-}
-
-// The command key at `p`, or 0; `p` moves past it.
+// The command key at `p`, or 0; `p` moves past it. Byte by byte, each test
+// stopping at the first difference: a line's terminator may be the last
+// byte there is, so nothing past it may be read.
 std::uint32_t command_key(const char *&p) noexcept {
-  for (const name_code *key = register_key_table; key->name != nullptr; ++key) {
-    if (p[0] == key->name[0] && starts_with(p, key->name)) {
-      p += std::strlen(key->name);
-      return key->code;
+  switch (p[0]) {
+  case 'R':
+    if (p[1] == 'E' && p[2] == 'G') {
+      p += 3;
+      return CONFIG_KEY_REG;
     }
+    break;
+  case 'D':
+    if (p[1] == 'E' && p[2] == 'L' && p[3] == 'A' && p[4] == 'Y') {
+      p += 5;
+      return CONFIG_KEY_DELAY;
+    }
+    break;
+  case 'V':
+    if (p[1] == 'R' && p[2] == 'C' && p[3] == 'M' && p[4] == 'D') {
+      p += 5;
+      return CONFIG_KEY_VRCMD;
+    }
+    break;
+  default:
+    break;
   }
   return 0;
 }
