@@ -140,11 +140,18 @@ std::string entry_layout(std::string_view content, const line_info &info) {
   const std::string_view comment = trim(content.substr(info.value_end));
   const bool list = is_list_key(info.section, name);
   std::string laid = list ? list_layout(value) : value;
-  std::string line = name.empty() ? "=" : name + " =";
-  if (!laid.empty())
-    line += " " + laid;
-  if (!comment.empty())
-    line += " " + std::string(comment);
+  // Appended piece by piece: `" " + text` draws a false -Wrestrict from
+  // GCC 12 at -O3.
+  std::string line = name;
+  line += name.empty() ? "=" : " =";
+  if (!laid.empty()) {
+    line += ' ';
+    line += laid;
+  }
+  if (!comment.empty()) {
+    line += ' ';
+    line += comment;
+  }
   if (reads_as(line, name, value, list))
     return line;
   return std::string(trim_right(content)); // safe: blanks at the end
