@@ -9,6 +9,7 @@
 #include "diagnostics/describe.hpp"
 #include "diagnostics/values.hpp"
 #include "diagnostics/warnings.hpp"
+#include "loader/convert.hpp"
 #include "loader/tables.hpp"
 #include "parser/line_reader.hpp"
 #include "parser/text.hpp"
@@ -176,16 +177,10 @@ void on_warning(void *user, std::int64_t line, const load_warning &warning) {
 // The start of value number `index` (0-based) of a list, skipping the
 // empty pieces as the loader does.
 const char *list_value(const char *value, unsigned index) {
-  for (const char *p = value; *p != '\0';) {
-    while (*p == ',')
-      ++p;
-    if (*p == '\0')
-      break;
+  for (const char *p = skip_empty_pieces(value); *p != '\0';
+       p = skip_empty_pieces(piece_end(p)))
     if (index-- == 0)
       return p;
-    while (*p != ',' && *p != '\0')
-      ++p;
-  }
   return value;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "diagnostics/engine.hpp"
+#include "diagnostics/same_record.hpp"
 #include "loader/convert.hpp"
 #include "loader/tables.hpp"
 #include "parser/text.hpp"
@@ -37,22 +38,6 @@ std::vector<source_line> split_lines(std::string_view text) {
     begin = next;
   }
   return lines;
-}
-
-std::string_view trim(std::string_view text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && is_space(text[begin]))
-    ++begin;
-  while (end > begin && is_space(text[end - 1]))
-    --end;
-  return text.substr(begin, end - begin);
-}
-
-std::string_view trim_right(std::string_view text) {
-  std::size_t end = text.size();
-  while (end > 0 && is_space(text[end - 1]))
-    --end;
-  return text.substr(0, end);
 }
 
 // Values whose pieces the loader converts one by one: commands in board and
@@ -163,28 +148,7 @@ bool loads_alike(std::string_view before, std::string_view after) {
   camera_config a{}, b{};
   const checked_text x = check_text(before, a);
   const checked_text y = check_text(after, b);
-  bool same = a.cfg_mode == b.cfg_mode &&
-              std::memcmp(a.type, b.type, sizeof a.type) == 0 &&
-              a.width == b.width && a.height == b.height &&
-              a.bit_width == b.bit_width && a.format == b.format &&
-              a.i2c_mode == b.i2c_mode && a.i2c_addr == b.i2c_addr &&
-              a.trans_lvl == b.trans_lvl &&
-              a.configs_length == b.configs_length &&
-              a.controls_length == b.controls_length;
-  for (std::uint32_t i = 0; same && i < a.configs_length; ++i)
-    same = a.configs[i].type == b.configs[i].type &&
-           a.configs[i].params_length == b.configs[i].params_length &&
-           std::memcmp(a.configs[i].params, b.configs[i].params,
-                       sizeof a.configs[i].params) == 0;
-  for (std::uint32_t i = 0; same && i < a.controls_length; ++i) {
-    const control_entry &p = a.controls[i], &q = b.controls[i];
-    same = p.min_value == q.min_value && p.max_value == q.max_value &&
-           p.step == q.step && p.def == q.def &&
-           std::strcmp(p.ctrl_name, q.ctrl_name) == 0 &&
-           std::strcmp(p.func_name, q.func_name) == 0 &&
-           (p.code == nullptr) == (q.code == nullptr) &&
-           (p.code == nullptr || std::strcmp(p.code, q.code) == 0);
-  }
+  const bool same = same_record(a, b);
   quelmix_release_config(&a);
   quelmix_release_config(&b);
   if (!same || (x.report.parse.line == 0) != (y.report.parse.line == 0))

@@ -143,11 +143,7 @@ std::string quoted(std::string_view text) {
 }
 
 std::string_view trimmed(const char *begin, const char *end) {
-  while (begin < end && is_space(*begin))
-    ++begin;
-  while (end > begin && is_space(end[-1]))
-    --end;
-  return {begin, static_cast<std::size_t>(end - begin)};
+  return trim(std::string_view(begin, static_cast<std::size_t>(end - begin)));
 }
 
 std::string number_text(std::int64_t value, bool hex) {

@@ -181,16 +181,10 @@ unsigned digit_of(char c) noexcept {
   return p > digits && p - digits <= SURE_DIGITS;
 }
 
-const char *skip_blanks(const char *p) noexcept {
-  while (is_space(*p))
-    ++p;
-  return p;
-}
-
 // Blanks are nearly always one space: that first, the table only after.
 const char *skip_one_blank(const char *p) noexcept {
   p += *p == ' ';
-  return is_space(*p) ? skip_blanks(p) : p;
+  return is_space(*p) ? skip_leading_space(p) : p;
 }
 
 // The end of the value: the line's end, or an inline comment (";" or "//"
@@ -218,7 +212,7 @@ bool sure_values(const char *p, config_entry &entry) noexcept {
         return false;
       ++count;
       if (*p != ',') {
-        p = skip_blanks(p);
+        p = skip_leading_space(p);
         if (*p != ',')
           break;
       }
@@ -242,14 +236,14 @@ int take_command_line(void *user, char *line) noexcept {
   const std::uint32_t section = context.section_code & CONFIG_SECTION_MASK;
   if (section != CONFIG_TYPE_BOARD && section != CONFIG_TYPE_REGISTER)
     return 0;
-  const char *p = is_space(*line) ? skip_blanks(line) : line;
+  const char *p = is_space(*line) ? skip_leading_space(line) : line;
   const std::uint32_t kind = command_key(p);
   if (kind == 0)
     return 0;
   if (p[0] == ' ' && p[1] == '=') // the usual "KEY = "
     ++p;
   else
-    p = skip_blanks(p);
+    p = skip_leading_space(p);
   if (*p != '=' && *p != ':')
     return 0;
   // Room first: the values go straight into the new entry, which counts

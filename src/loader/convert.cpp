@@ -108,16 +108,14 @@ bool parse_value_list(const char *text, value_list &list) noexcept {
   list = value_list{};
   const char *p = text;
   for (;;) {
-    while (*p == ',') // empty pieces
-      ++p;
+    p = skip_empty_pieces(p);
     if (*p == '\0')
       return true;
     if (list.count == CONFIG_MAX_PARAMS)
       return false;
     list.values[list.count++] =
         static_cast<std::uint32_t>(low_32_bits(convert(p)));
-    while (*p != ',' && *p != '\0') // what follows the number is ignored
-      ++p;
+    p = piece_end(p); // what follows the number is ignored
   }
 }
 

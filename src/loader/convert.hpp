@@ -56,6 +56,21 @@ struct value_list {
   std::uint8_t count;
 };
 
+// How a list is split: at every ","; a piece of no length is skipped. The
+// start of the first piece at or after `p` that is not empty (the
+// terminator when none is left), and the end of the piece at `p`.
+inline const char *skip_empty_pieces(const char *p) noexcept {
+  while (*p == ',')
+    ++p;
+  return p;
+}
+
+inline const char *piece_end(const char *p) noexcept {
+  while (*p != ',' && *p != '\0')
+    ++p;
+  return p;
+}
+
 // Splits `text` at every "," and converts each piece with parse_int32.
 // Empty pieces are skipped ("1,,2" holds two values); a piece of blanks is
 // 0. Returns false when the text holds more than CONFIG_MAX_PARAMS values;

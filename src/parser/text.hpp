@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace quelmix {
 
@@ -42,6 +43,22 @@ inline const char *skip_leading_space(const char *s) noexcept {
   while (is_space(*s))
     ++s;
   return s;
+}
+
+// `text` without its whitespace at the end, or at both ends.
+constexpr std::string_view trim_right(std::string_view text) noexcept {
+  std::size_t end = text.size();
+  while (end > 0 && is_space(text[end - 1]))
+    --end;
+  return text.substr(0, end);
+}
+
+constexpr std::string_view trim(std::string_view text) noexcept {
+  text = trim_right(text);
+  std::size_t begin = 0;
+  while (begin < text.size() && is_space(text[begin]))
+    ++begin;
+  return text.substr(begin);
 }
 
 // Overwrites the whitespace at the end of `s` (of `length` bytes) with

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "diagnostics/utf8.hpp"
+
 namespace quelmix::tools {
 namespace {
 
@@ -15,26 +17,6 @@ constexpr const char *GREEN = "\033[1;32m";
 constexpr const char *RESET = "\033[0m";
 
 constexpr std::size_t WINDOW = 120; // display columns shown of a long line
-
-// The length of the valid UTF-8 sequence at the start of `s`, or 0.
-std::size_t utf8_length(std::string_view s) {
-  const auto byte = [&s](std::size_t i) {
-    return static_cast<unsigned char>(s[i]);
-  };
-  std::size_t length = 0;
-  if (byte(0) >= 0xC2 && byte(0) <= 0xDF)
-    length = 2;
-  else if (byte(0) >= 0xE0 && byte(0) <= 0xEF)
-    length = 3;
-  else if (byte(0) >= 0xF0 && byte(0) <= 0xF4)
-    length = 4;
-  if (length == 0 || s.size() < length)
-    return 0;
-  for (std::size_t i = 1; i < length; ++i)
-    if ((byte(i) & 0xC0) != 0x80)
-      return 0;
-  return length;
-}
 
 struct painter {
   bool on;
@@ -60,7 +42,7 @@ std::string displayed_line(std::string_view line, std::int64_t column,
     std::size_t take = 1;
     if (c == '\t') {
       shown.append(8 - shown.size() % 8, ' ');
-    } else if (c >= 0x80 && (take = utf8_length(line.substr(i))) > 0) {
+    } else if (c >= 0x80 && (take = utf8_sequence(line.substr(i))) > 0) {
       shown.append(line.substr(i, take));
     } else if (c < 0x20 || c >= 0x7F) {
       take = 1;

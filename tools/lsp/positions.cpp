@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "positions.hpp"
 
+#include "diagnostics/utf8.hpp"
+
 namespace quelmix::lsp {
 namespace {
 
@@ -9,34 +11,12 @@ struct character {
   std::size_t units; // its length in UTF-16
 };
 
-// The character at the start of `s` (not empty).
+// The character at the start of `s` (not empty); a byte that starts no
+// valid UTF-8 sequence is a character of its own.
 character character_at(std::string_view s) {
-  const auto byte = [&s](std::size_t i) {
-    return static_cast<unsigned char>(s[i]);
-  };
-  const unsigned lead = byte(0);
-  std::size_t length = 0;
-  unsigned low = 0x80, high = 0xBF;
-  if (lead < 0x80)
+  const std::size_t length = utf8_sequence(s);
+  if (length == 0)
     return {1, 1};
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    low = lead == 0xE0 ? 0xA0 : 0x80;
-    high = lead == 0xED ? 0x9F : 0xBF;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    low = lead == 0xF0 ? 0x90 : 0x80;
-    high = lead == 0xF4 ? 0x8F : 0xBF;
-  } else {
-    return {1, 1};
-  }
-  if (s.size() < length || byte(1) < low || byte(1) > high)
-    return {1, 1};
-  for (std::size_t i = 2; i < length; ++i)
-    if (byte(i) < 0x80 || byte(i) > 0xBF)
-      return {1, 1};
   return {length, length == 4 ? 2u : 1u};
 }
 

@@ -22,8 +22,6 @@ public:
   // "shutdown" request, 1 without one, as the protocol says).
   std::optional<int> exit_status() const { return exit_status_; }
 
-  std::size_t open_documents() const { return documents_.size(); }
-
 private:
   struct document {
     std::string text;
