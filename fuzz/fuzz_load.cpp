@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Loads arbitrary bytes with the real handler into a zeroed record, checks
-// the record, then frees it (the leak sanitizer sees anything left over).
+// Loads arbitrary bytes as quelmix_parse_config loads a file, into a zeroed
+// record, checks the record, then frees it (the leak sanitizer sees anything
+// left over).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,15 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
     return 0;
   if (size == 0)
     std::fgetc(stream); // an empty input: leave nothing to read
+  // The export's own path: the handler with its command-line shortcut.
   camera_config config{};
-  quelmix::load_context context{&config};
-  quelmix::parse_outcome outcome;
-  const int result = quelmix::parse_config_stream(
-      stream, quelmix::config_handler, &context, &outcome);
+  const quelmix::load_report report =
+      quelmix::load_config_stream(stream, &config);
   std::fclose(stream);
-  quelmix::fuzz::require(result >= 0 && result == outcome.line);
+  const int result = report.parse.line;
+  quelmix::fuzz::require(result >= 0);
   quelmix::fuzz::require((result == 0) ==
-                         (outcome.error == quelmix::parse_error::none));
+                         (report.parse.error == quelmix::parse_error::none));
   quelmix::fuzz::check_record(config);
   quelmix_release_config(&config);
   return 0;

@@ -55,6 +55,8 @@ void load_with_string(const std::string &bytes, loaded &out) {
 }
 
 void require_same(const loaded &a, const loaded &b) {
+  quelmix::fuzz::check_record(a.config);
+  quelmix::fuzz::check_record(b.config);
   require(a.result == b.result);
   require(quelmix::fuzz::same_record(a.config, b.config));
 }

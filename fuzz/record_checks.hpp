@@ -15,8 +15,10 @@ inline void require(bool ok) {
     std::abort(); // the fuzzer reports the input that got here
 }
 
-// Every count within its storage, every string terminated in its field;
-// touching every byte lets the address sanitizer check the storage.
+// Every count within its storage, every string terminated in its field, and
+// a list pointer NULL exactly while its length is 0 (the record was zeroed
+// before the load); touching every byte lets the address sanitizer check
+// the storage.
 inline void check_record(const camera_config &config) {
   require(strnlen(config.type, sizeof config.type) < sizeof config.type);
   require((config.configs == nullptr) == (config.configs_length == 0));

@@ -99,6 +99,30 @@ TEST(CommandList, SeventeenValuesRefuseTheLine) {
   EXPECT_EQ(config->configs[1].params[0], 3u);
 }
 
+// A zeroed record keeps a list pointer NULL exactly while its length is 0,
+// whatever the refused lines before, between or instead of the commands.
+TEST(CommandList, RefusedLinesAllocateNothing) {
+  const std::string seventeen = "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17";
+  const std::string cases[] = {
+      "[register parameter]\nREG = " + seventeen + "\n",
+      "[board parameter][dev2]\nDELAY=" + seventeen + " ; note\n",
+      "[board parameter]\nVRCMD = " + seventeen + "\nVRCMD = " + seventeen +
+          "\n",
+      "[register parameter||dev3||inf3]\n  REG : " + seventeen +
+          "\nWRITE = 1\n[control parameter]\n",
+      "[register parameter]\nREG = 0x" + seventeen + "\r\nreg = 1\n",
+  };
+  for (const std::string &text : cases) {
+    const temp_file file(text);
+    scoped_config config;
+    EXPECT_GT(quelmix_parse_config(file.path(), config.get()), 0) << text;
+    EXPECT_EQ(config->configs_length, 0u) << text;
+    EXPECT_EQ(config->configs, nullptr) << text;
+    EXPECT_EQ(config->controls == nullptr, config->controls_length == 0)
+        << text;
+  }
+}
+
 TEST(CommandList, OrderFollowsTheFileAcrossSections) {
   scoped_config config;
   load_config_string("[board parameter]\nREG = 1\n[register parameter]\n"

@@ -61,11 +61,14 @@ bool grow_commands(load_context &context, std::uint32_t count) noexcept {
 
 // The common case inline: the rule's capacity for `count` is at most
 // count + BLOCK, so a list with that much room needs nothing.
+inline bool has_room(const load_context &context,
+                     std::uint32_t count) noexcept {
+  return std::uint64_t{count} + BLOCK <= context.command_capacity;
+}
+
 inline bool reserve_command(load_context &context,
                             std::uint32_t count) noexcept {
-  if (std::uint64_t{count} + BLOCK <= context.command_capacity)
-    return true;
-  return grow_commands(context, count);
+  return has_room(context, count) || grow_commands(context, count);
 }
 
 void store_command(load_context &context, std::uint32_t kind,
@@ -246,15 +249,23 @@ int take_command_line(void *user, char *line) noexcept {
     p = skip_leading_space(p);
   if (*p != '=' && *p != ':')
     return 0;
-  // Room first: the values go straight into the new entry, which counts
-  // only once the whole line is sure.
+  // With room at hand the values go straight into the new entry, which
+  // counts only once the whole line is sure. Without it, the line is read
+  // into a scratch entry first, so that no list is allocated or grown for
+  // a line the general path may yet refuse.
   camera_config &config = *context.config;
-  if (config.configs_length == UINT32_MAX ||
-      !reserve_command(context, config.configs_length + 1))
+  if (config.configs_length == UINT32_MAX)
     return 0;
+  const std::uint32_t count = config.configs_length + 1;
+  if (!has_room(context, count)) {
+    config_entry scratch;
+    if (!sure_values(p + 1, scratch) || !grow_commands(context, count))
+      return 0;
+    config.configs[config.configs_length] = scratch;
+  } else if (!sure_values(p + 1, config.configs[config.configs_length])) {
+    return 0;
+  }
   config_entry &entry = config.configs[config.configs_length];
-  if (!sure_values(p + 1, entry))
-    return 0;
   entry.type = context.section_code | kind;
   ++config.configs_length;
   return 1;

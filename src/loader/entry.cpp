@@ -14,8 +14,8 @@ load_report finish(const load_context &context, const parse_outcome &parse) {
 
 // Runs `parse` (a parse_config_* function) over `input` with the handler,
 // and its one-pass shortcut for command lines when nobody listens.
-template <typename Parse>
-load_report load(Parse parse, const char *input, camera_config *config,
+template <typename Parse, typename Input>
+load_report load(Parse parse, Input input, camera_config *config,
                  const load_observer *observer) noexcept {
   parse_outcome outcome;
   load_context context{config};
@@ -37,6 +37,11 @@ load_report load_config_file(const char *path, camera_config *config,
 load_report load_config_string(const char *text, camera_config *config,
                                const load_observer *observer) noexcept {
   return load(parse_config_string, text, config, observer);
+}
+
+load_report load_config_stream(std::FILE *stream, camera_config *config,
+                               const load_observer *observer) noexcept {
+  return load(parse_config_stream, stream, config, observer);
 }
 
 } // namespace quelmix

@@ -138,6 +138,11 @@ struct load_report {
 
 load_report load_config_file(const char *path, camera_config *config,
                              const load_observer *observer = nullptr) noexcept;
+// The stream the caller opened, read exactly as quelmix_parse_config reads
+// the file it opens.
+load_report
+load_config_stream(std::FILE *stream, camera_config *config,
+                   const load_observer *observer = nullptr) noexcept;
 load_report
 load_config_string(const char *text, camera_config *config,
                    const load_observer *observer = nullptr) noexcept;
