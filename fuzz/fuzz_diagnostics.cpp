@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "diagnostics/engine.hpp"
+#include "diagnostics/analysis/engine.hpp"
 #include "loader/loader.hpp"
 #include "record_checks.hpp"
 

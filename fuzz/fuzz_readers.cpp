@@ -50,8 +50,11 @@ void load_with_blocks(const std::string &bytes, loaded &out,
 }
 
 void load_with_string(const std::string &bytes, loaded &out) {
-  out.result =
-      quelmix::load_config_string(bytes.c_str(), &out.config).parse.line;
+  quelmix::load_context context{&out.config};
+  out.result = quelmix::parse_config_string(
+      bytes.c_str(), quelmix::config_handler, &context, nullptr,
+      quelmix::take_command_line);
+  quelmix::finish_load(context);
 }
 
 void require_same(const loaded &a, const loaded &b) {

@@ -52,7 +52,7 @@ TEST(ParseConfig, NullRecordRejectsFirstEventLine) {
   EXPECT_EQ(quelmix_parse_config(without_events.path(), nullptr), 0);
   const temp_file open_block("[a]\n======CODE_BLOCK_START======\nx\n");
   EXPECT_EQ(quelmix_parse_config(open_block.path(), nullptr), 3);
-  const load_report report = load_config_string("[a]\n", nullptr);
+  const load_report report = load_string("[a]\n", nullptr);
   EXPECT_EQ(report.error, load_error::no_record);
 }
 
@@ -69,7 +69,7 @@ class CameraKeys : public testing::TestWithParam<camera_case> {};
 TEST_P(CameraKeys, SetTheirFields) {
   scoped_config config;
   const load_report report =
-      load_config_string((CAMERA + GetParam().lines).c_str(), config.get());
+      load_string((CAMERA + GetParam().lines).c_str(), config.get());
   EXPECT_EQ(report.parse.line, 0);
   const std::string all = describe_record(config.value);
   EXPECT_EQ(all.substr(0, all.find('\n')), GetParam().expected);
@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CameraKeys, OutsideTheCameraSectionIgnored) {
   scoped_config config;
-  const load_report report = load_config_string(
+  const load_report report = load_string(
       "CFG_MODE = 1\n[ camera parameter ]\nCFG_MODE = 2\n[Camera Parameter]\n"
       "CFG_MODE = 3\n",
       config.get());
@@ -130,7 +130,7 @@ TEST(CameraKeys, OutsideTheCameraSectionIgnored) {
 
 TEST(CameraKeys, NoCameraSectionKeepsFieldsZero) {
   scoped_config config;
-  load_config_string("[control parameter]\nSTEP = 2\n", config.get());
+  load_string("[control parameter]\nSTEP = 2\n", config.get());
   const std::string all = describe_record(config.value);
   EXPECT_EQ(all.substr(0, all.find('\n')), ZERO);
   EXPECT_EQ(config->configs, nullptr);

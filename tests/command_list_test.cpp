@@ -35,7 +35,7 @@ TEST(CommandList, TypeCodeOfEverySectionAndKey) {
     scoped_config config;
     const std::string text =
         std::string(s.header) + "\nREG = 1\nVRCMD = 2\nDELAY = 3\n";
-    ASSERT_EQ(load_config_string(text.c_str(), config.get()).parse.line, 0);
+    ASSERT_EQ(load_string(text.c_str(), config.get()).parse.line, 0);
     ASSERT_EQ(config->configs_length, 3u) << s.header;
     EXPECT_EQ(config->configs[0].type, s.code | CONFIG_KEY_REG) << s.header;
     EXPECT_EQ(config->configs[1].type, s.code | CONFIG_KEY_VRCMD) << s.header;
@@ -46,12 +46,12 @@ TEST(CommandList, TypeCodeOfEverySectionAndKey) {
 TEST(CommandList, NotCommands) {
   scoped_config config;
   const load_report report =
-      load_config_string("REG = 1\n"
-                         "[camera parameter]\nREG = 1\n"
-                         "[control parameter]\nREG = 1\n"
-                         "[register parameter][dev2]\nREG = 1\n"
-                         "[register parameter]\nreg = 1, 2\nWRITE = 1\n",
-                         config.get());
+      load_string("REG = 1\n"
+                  "[camera parameter]\nREG = 1\n"
+                  "[control parameter]\nREG = 1\n"
+                  "[register parameter][dev2]\nREG = 1\n"
+                  "[register parameter]\nreg = 1, 2\nWRITE = 1\n",
+                  config.get());
   EXPECT_EQ(report.parse.line, 0);
   EXPECT_EQ(config->configs_length, 0u);
   EXPECT_EQ(config->configs, nullptr);
@@ -77,7 +77,7 @@ TEST(CommandList, Values) {
     scoped_config config;
     const std::string text =
         std::string("[register parameter]\nREG = ") + c.value + "\n";
-    ASSERT_EQ(load_config_string(text.c_str(), config.get()).parse.line, 0);
+    ASSERT_EQ(load_string(text.c_str(), config.get()).parse.line, 0);
     ASSERT_EQ(config->configs_length, 1u);
     const config_entry &entry = config->configs[0];
     EXPECT_EQ(std::vector<std::uint32_t>(entry.params,
@@ -89,10 +89,10 @@ TEST(CommandList, Values) {
 
 TEST(CommandList, SeventeenValuesRefuseTheLine) {
   scoped_config config;
-  const load_report report = load_config_string(
-      "[register parameter]\nREG = 1\n"
-      "REG = 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17\nREG = 3\n",
-      config.get());
+  const load_report report =
+      load_string("[register parameter]\nREG = 1\n"
+                  "REG = 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17\nREG = 3\n",
+                  config.get());
   EXPECT_EQ(report.parse.line, 3);
   EXPECT_EQ(report.error, load_error::too_many_values);
   ASSERT_EQ(config->configs_length, 2u); // nothing appended, parsing goes on
@@ -125,10 +125,10 @@ TEST(CommandList, RefusedLinesAllocateNothing) {
 
 TEST(CommandList, OrderFollowsTheFileAcrossSections) {
   scoped_config config;
-  load_config_string("[board parameter]\nREG = 1\n[register parameter]\n"
-                     "REG = 2\n[board parameter][dev2]\nDELAY = 3\n"
-                     "[board parameter]\nREG = 4\n",
-                     config.get());
+  load_string("[board parameter]\nREG = 1\n[register parameter]\n"
+              "REG = 2\n[board parameter][dev2]\nDELAY = 3\n"
+              "[board parameter]\nREG = 4\n",
+              config.get());
   ASSERT_EQ(config->configs_length, 4u);
   for (std::uint32_t i = 0; i < 4; ++i)
     EXPECT_EQ(config->configs[i].params[0], i + 1);
@@ -147,9 +147,8 @@ std::string register_lines(int count, int first = 0) {
 TEST(CommandList, GrowsInBlocksOfAHundredKeepingEveryEntry) {
   for (int count : {1, 99, 100, 101, 199, 200, 250}) {
     scoped_config config;
-    ASSERT_EQ(load_config_string(register_lines(count).c_str(), config.get())
-                  .parse.line,
-              0);
+    ASSERT_EQ(
+        load_string(register_lines(count).c_str(), config.get()).parse.line, 0);
     ASSERT_EQ(config->configs_length, static_cast<std::uint32_t>(count));
     for (int i = 0; i < count; ++i) {
       ASSERT_EQ(config->configs[i].params[0], static_cast<std::uint32_t>(i));

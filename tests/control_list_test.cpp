@@ -16,12 +16,12 @@ const std::string END = "======CODE_BLOCK_END======\n";
 
 TEST(ControlList, SectionBecomesAControl) {
   scoped_config config;
-  ASSERT_EQ(load_config_string(("[control parameter]\nMIN_VALUE = 0\n"
-                                "MAX_VALUE = 0xFF\nSTEP = 1\nDEF = 0x80\n"
-                                "CTRL_NAME = Gain\nFUNC_NAME = set_gain\n" +
-                                START + "line one\n  line two\n" + END)
-                                   .c_str(),
-                               config.get())
+  ASSERT_EQ(load_string(("[control parameter]\nMIN_VALUE = 0\n"
+                         "MAX_VALUE = 0xFF\nSTEP = 1\nDEF = 0x80\n"
+                         "CTRL_NAME = Gain\nFUNC_NAME = set_gain\n" +
+                         START + "line one\n  line two\n" + END)
+                            .c_str(),
+                        config.get())
                 .parse.line,
             0);
   ASSERT_EQ(config->controls_length, 1u);
@@ -33,9 +33,9 @@ TEST(ControlList, SectionBecomesAControl) {
 
 TEST(ControlList, EachHeaderOpensTheNext) {
   scoped_config config;
-  load_config_string("[control parameter]\nDEF = 1\n[control parameter]\n"
-                     "DEF = 2\n[control parameter]\n",
-                     config.get());
+  load_string("[control parameter]\nDEF = 1\n[control parameter]\n"
+              "DEF = 2\n[control parameter]\n",
+              config.get());
   ASSERT_EQ(config->controls_length, 3u);
   EXPECT_EQ(config->controls[0].def, 1);
   EXPECT_EQ(config->controls[1].def, 2);
@@ -47,10 +47,10 @@ TEST(ControlList, EachHeaderOpensTheNext) {
 
 TEST(ControlList, NumbersSaturateAndStepKeepsLow32Bits) {
   scoped_config config;
-  load_config_string("[control parameter]\nMIN_VALUE = -10\n"
-                     "MAX_VALUE = 99999999999999999999\n"
-                     "DEF = -99999999999999999999\nSTEP = 4294967297\n",
-                     config.get());
+  load_string("[control parameter]\nMIN_VALUE = -10\n"
+              "MAX_VALUE = 99999999999999999999\n"
+              "DEF = -99999999999999999999\nSTEP = 4294967297\n",
+              config.get());
   ASSERT_EQ(config->controls_length, 1u);
   EXPECT_EQ(config->controls[0].min_value, -10);
   EXPECT_EQ(config->controls[0].max_value, INT64_MAX);
@@ -60,21 +60,20 @@ TEST(ControlList, NumbersSaturateAndStepKeepsLow32Bits) {
 
 TEST(ControlList, NamesCutTo127Bytes) {
   scoped_config config;
-  load_config_string(
-      ("[control parameter]\nCTRL_NAME = " + std::string(127, 'c') +
-       "\nFUNC_NAME = " + std::string(200, 'f') + "\n")
-          .c_str(),
-      config.get());
+  load_string(("[control parameter]\nCTRL_NAME = " + std::string(127, 'c') +
+               "\nFUNC_NAME = " + std::string(200, 'f') + "\n")
+                  .c_str(),
+              config.get());
   EXPECT_EQ(std::string(config->controls[0].ctrl_name), std::string(127, 'c'));
   EXPECT_EQ(std::string(config->controls[0].func_name), std::string(127, 'f'));
 }
 
 TEST(ControlList, LaterBlockReplacesEarlier) {
   scoped_config config;
-  load_config_string(("[control parameter]\n" + START + "first\n" + END +
-                      START + "; second\n# kept\n" + END)
-                         .c_str(),
-                     config.get());
+  load_string(("[control parameter]\n" + START + "first\n" + END + START +
+               "; second\n# kept\n" + END)
+                  .c_str(),
+              config.get());
   ASSERT_EQ(config->controls_length, 1u);
   EXPECT_STREQ(config->controls[0].code, "; second\n# kept\n");
 }
@@ -82,10 +81,10 @@ TEST(ControlList, LaterBlockReplacesEarlier) {
 TEST(ControlList, OpenBlockKeepsEarlierCode) {
   scoped_config config;
   const load_report report =
-      load_config_string(("[control parameter]\n" + START + "first\n" + END +
-                          START + "dropped\n[control parameter]\nDEF = 5\n")
-                             .c_str(),
-                         config.get());
+      load_string(("[control parameter]\n" + START + "first\n" + END + START +
+                   "dropped\n[control parameter]\nDEF = 5\n")
+                      .c_str(),
+                  config.get());
   EXPECT_EQ(report.parse.line, 7);
   EXPECT_EQ(report.parse.error, parse_error::unterminated_code_block);
   // The header that cut the block opened no control: DEF lands in the first.
@@ -96,7 +95,7 @@ TEST(ControlList, OpenBlockKeepsEarlierCode) {
 
 TEST(ControlList, KeysOutsideControlsAndUnknownKeysIgnored) {
   scoped_config config;
-  const load_report report = load_config_string(
+  const load_report report = load_string(
       ("DEF = 1\n" + START + "x\n" + END + "[register parameter]\nDEF = 2\n" +
        START + "y\n" + END + "[control parameter]\ndef = 3\nNAME = x\n")
           .c_str(),

@@ -68,7 +68,7 @@ void expect_same_everywhere(const std::string &path) {
   // The loader's record is the same through the file and the string too.
   scoped_config from_file, from_string;
   load_config_file(path.c_str(), from_file.get());
-  load_config_string(text.c_str(), from_string.get());
+  load_string(text.c_str(), from_string.get());
   if (text.find('\0') == std::string::npos) {
     EXPECT_EQ(describe_record(from_file.value),
               describe_record(from_string.value))

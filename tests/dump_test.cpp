@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "diagnostics/dump.hpp"
+#include "dump.hpp"
 #include "loader/loader.hpp"
 #include "support/test_support.hpp"
 
@@ -83,10 +83,10 @@ TEST(Dumps, EmptyRecordPrintsOnlyCameraFields) {
 
 TEST(Dumps, GroupHeaderAgainWhenASectionReturns) {
   scoped_config config;
-  load_config_string("[register parameter]\nREG = 0x3008, 0x82\nREG = 1\n"
-                     "[board parameter]\nDELAY = 10\n"
-                     "[register parameter]\nREG =\n",
-                     config.get());
+  load_string("[register parameter]\nREG = 0x3008, 0x82\nREG = 1\n"
+              "[board parameter]\nDELAY = 10\n"
+              "[register parameter]\nREG =\n",
+              config.get());
   const dumps out = dump_all(config.value);
   EXPECT_EQ(out.headers, "[0x0300]\n[0x0200]\n[0x0300]\n");
   // An entry without values prints a lone newline.
@@ -95,8 +95,8 @@ TEST(Dumps, GroupHeaderAgainWhenASectionReturns) {
 
 TEST(Dumps, ControlWithoutCodePrintsEmptyLine) {
   scoped_config config;
-  load_config_string("[control parameter]\nCTRL_NAME = c\nMIN_VALUE = -1\n",
-                     config.get());
+  load_string("[control parameter]\nCTRL_NAME = c\nMIN_VALUE = -1\n",
+              config.get());
   EXPECT_EQ(dump_all(config.value).controls,
             "MIN_VALUE  = -1\nMAX_VALUE  = 0\nSTEP       = 0\nDEF        = 0\n"
             "CTRL_NAME\t= c\nFUNC_NAME\t= \n\n");

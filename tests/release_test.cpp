@@ -39,11 +39,19 @@ TEST(ReleaseConfig, RecordHoldsOnlyTheNextFile) {
   quelmix_release_config(&config);
 }
 
-TEST(ReleaseConfig, NullAndEmptyRecordsAreFine) {
-  quelmix_release_config(nullptr);
-  camera_config config{};
-  quelmix_release_config(&config);
-  EXPECT_EQ(config.configs_length, 0u);
+// A released record is as good as a fresh one: the next parse appends to
+// nothing and leaves nothing of the first behind.
+TEST(ReleaseConfig, ReleasedRecordLoadsLikeAFreshOne) {
+  camera_config fresh{};
+  ASSERT_EQ(quelmix_parse_config(sample_path().c_str(), &fresh), 0);
+  camera_config reused{};
+  ASSERT_EQ(quelmix_parse_config(sample_path().c_str(), &reused), 0);
+  quelmix_release_config(&reused);
+  quelmix_release_config(nullptr); // and NULL is no record at all
+  ASSERT_EQ(quelmix_parse_config(sample_path().c_str(), &reused), 0);
+  EXPECT_EQ(describe_record(reused), describe_record(fresh));
+  quelmix_release_config(&reused);
+  quelmix_release_config(&fresh);
 }
 
 } // namespace

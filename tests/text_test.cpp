@@ -9,6 +9,11 @@
 namespace quelmix::test {
 namespace {
 
+// The search as the dialect defines it, from the parser's own stop tables.
+char *find_delimiter_or_comment(char *s, const char *chars) {
+  return find_stop(s, make_stop_set(chars));
+}
+
 struct find_case {
   const char *text;
   const char *chars;

@@ -10,7 +10,7 @@ namespace {
 
 load_error handle_section_start(load_context &context,
                                 const char *section) noexcept {
-  context.section_code = lookup_code(section_table, section);
+  context.section_code = lookup_code(section_table.data(), section);
   context.header_seen = true;
   if (context.section_code == 0)
     warn(context, warning_kind::unknown_section, section, nullptr);
@@ -72,7 +72,7 @@ void note_unknown_key(const load_context &context, const char *section,
   if (context.observer == nullptr)
     return;
   warn(context,
-       lookup_code(register_key_table, name) != 0
+       lookup_code(register_key_table.data(), name) != 0
            ? warning_kind::command_out_of_place
            : warning_kind::unknown_key,
        section, name);

@@ -7,7 +7,7 @@
 
 namespace quelmix {
 
-// Every "control parameter" header opens a new control at the end of the
+// Every control section's header opens a new control at the end of the
 // list; the array always holds exactly controls_length entries, and a new
 // control starts all zero with no code.
 load_error open_control(load_context &context) noexcept {
@@ -35,42 +35,16 @@ control_entry &current_control(const load_context &context) noexcept {
   return context.config->controls[context.config->controls_length - 1];
 }
 
-void copy_name(const load_context &context, char (&field)[128],
-               const char *section, const char *name,
-               const char *value) noexcept {
-  if (!copy_text_field(field, sizeof field, value))
-    warn(context, load_warning{warning_kind::value_cut, section, name,
-                               sizeof field - 1, 0, 0});
-}
-
 } // namespace
 
 load_error apply_control_key(load_context &context, const char *section,
                              const char *name, const char *value) noexcept {
-  control_entry &control = current_control(context);
-  switch (lookup_code(control_key_table, name)) {
-  case CONTROL_KEY_MIN_VALUE:
-    control.min_value = parse_int64(value);
-    break;
-  case CONTROL_KEY_MAX_VALUE:
-    control.max_value = parse_int64(value);
-    break;
-  case CONTROL_KEY_STEP:
-    control.step = parse_int32(value);
-    break;
-  case CONTROL_KEY_DEF:
-    control.def = parse_int64(value);
-    break;
-  case CONTROL_KEY_CTRL_NAME:
-    copy_name(context, control.ctrl_name, section, name, value);
-    break;
-  case CONTROL_KEY_FUNC_NAME:
-    copy_name(context, control.func_name, section, name, value);
-    break;
-  default:
+  const std::uint32_t code = lookup_code(control_key_table.data(), name);
+  if (code == 0)
     note_unknown_key(context, section, name);
-    break;
-  }
+  else
+    store_key(context, &current_control(context), key_of_code(code), section,
+              value);
   return load_error::none;
 }
 

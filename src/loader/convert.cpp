@@ -15,23 +15,20 @@ namespace {
 constexpr std::uint64_t MAGNITUDE_LIMIT = std::uint64_t{1} << 63;
 constexpr std::uint64_t BEYOND_LIMIT = MAGNITUDE_LIMIT + 1;
 
-// Accumulates digits in `Base` from `p`, advancing it past them. Fifteen
-// digits never reach 2^63 in either base, so the common short number runs
-// the first loop alone; longer ones go on with saturation checks.
+// Accumulates digits in `Base` from `p`, advancing it past them, clamped
+// beyond the int64_t range. The common short number takes the plain loop
+// alone; only a long one is read again with saturation checks.
 template <unsigned Base>
 [[gnu::always_inline]] inline std::uint64_t
 accumulate(const char *&p) noexcept {
+  const char *const digits = p;
+  std::uint64_t magnitude = accumulate_digits<Base>(p);
+  if (is_sure(digits, p))
+    return magnitude;
   constexpr std::uint64_t cutoff = MAGNITUDE_LIMIT / Base;
-  std::uint64_t magnitude = 0;
-  unsigned digit = 0;
-  for (int count = 0; count < 15; ++count, ++p) {
-    digit = DIGIT_VALUES[static_cast<unsigned char>(*p)];
-    if (digit >= Base)
-      return magnitude;
-    magnitude = magnitude * Base + digit;
-  }
-  for (;; ++p) {
-    digit = DIGIT_VALUES[static_cast<unsigned char>(*p)];
+  magnitude = 0;
+  for (p = digits;; ++p) {
+    const unsigned digit = digit_value(*p);
     if (digit >= Base)
       return magnitude;
     if (magnitude > cutoff) {
@@ -60,27 +57,21 @@ std::int64_t saturate(std::uint64_t magnitude, bool negative) noexcept {
 convert(const char *&p, number_scan *scan = nullptr) noexcept {
   p = skip_leading_space(p);
   const char *begin = p;
-  bool hex = false, negative = false;
-  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
-    p += 2;
-    hex = true;
-  } else {
-    negative = *p == '-';
-    if (*p == '-' || *p == '+')
-      ++p;
-  }
-  const char *digits = p;
-  const std::uint64_t magnitude = hex ? accumulate<16>(p) : accumulate<10>(p);
-  const std::int64_t value = saturate(magnitude, negative);
-  if (scan != nullptr)
-    *scan = number_scan{value,
-                        begin,
-                        digits,
-                        p,
-                        hex,
-                        magnitude > MAGNITUDE_LIMIT ||
-                            (magnitude == MAGNITUDE_LIMIT && !negative)};
-  return value;
+  return read_number(
+      p, [&p, begin, scan](const char *digits, auto base, bool negative) {
+        p = digits;
+        const std::uint64_t magnitude = accumulate<base()>(p);
+        const std::int64_t value = saturate(magnitude, negative);
+        if (scan != nullptr)
+          *scan = number_scan{value,
+                              begin,
+                              digits,
+                              p,
+                              base() == 16,
+                              magnitude > MAGNITUDE_LIMIT ||
+                                  (magnitude == MAGNITUDE_LIMIT && !negative)};
+        return value;
+      });
 }
 
 std::int32_t low_32_bits(std::int64_t value) noexcept {

@@ -6,11 +6,15 @@
 // sign before 0x leaves base 10 ("-0x10" is 0). Conversion stops at the first
 // byte that is not a digit, saturates at the int64_t limits, and a text
 // without digits gives 0: a value is never an error.
+//
+// The pieces of the conversion are inline here so that the loader's
+// one-pass command reader uses the very same rules, not a copy of them.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "quelmix_config_parser.h"
 
@@ -32,6 +36,48 @@ inline constexpr std::array<std::uint8_t, 256> DIGIT_VALUES = [] {
   }
   return values;
 }();
+
+constexpr unsigned digit_value(char c) noexcept {
+  return DIGIT_VALUES[static_cast<unsigned char>(c)];
+}
+
+// Fifteen digits never reach 2^63 in either base: a number that short needs
+// no saturation checks.
+inline constexpr std::ptrdiff_t SURE_DIGITS = 15;
+
+// Reads how the number at `p` (its first non-blank byte) is written and
+// hands its digits to `read(digits, base, negative)`: "0x" or "0X" makes it
+// hexadecimal, otherwise an optional sign precedes decimal digits. `base`
+// is a compile-time constant (std::integral_constant), so each base gets a
+// path of its own.
+template <unsigned Base>
+using number_base = std::integral_constant<unsigned, Base>;
+
+template <typename Read>
+[[gnu::always_inline]] inline auto read_number(const char *p, Read &&read) {
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X'))
+    return read(p + 2, number_base<16>{}, false);
+  const bool negative = *p == '-';
+  return read(p + (negative || *p == '+'), number_base<10>{}, negative);
+}
+
+// Accumulates every digit in `Base` from `p`, advancing it past them. The
+// result is exact for a number of at most SURE_DIGITS digits (see
+// is_sure); a longer one wraps and must be converted with saturation.
+template <unsigned Base>
+[[gnu::always_inline]] inline std::uint64_t
+accumulate_digits(const char *&p) noexcept {
+  std::uint64_t magnitude = 0;
+  const char *q = p;
+  for (unsigned digit; (digit = digit_value(*q)) < Base; ++q)
+    magnitude = magnitude * Base + digit;
+  p = q;
+  return magnitude;
+}
+
+constexpr bool is_sure(const char *digits, const char *end) noexcept {
+  return end - digits <= SURE_DIGITS;
+}
 
 std::int64_t parse_int64(const char *text) noexcept;
 

@@ -20,7 +20,6 @@ load_report load(Parse parse, Input input, camera_config *config,
   parse_outcome outcome;
   load_context context{config};
   context.observer = observer;
-  context.progress = &outcome;
   parse(input, config_handler, &context, &outcome,
         observer == nullptr ? take_command_line : nullptr);
   finish_load(context);
@@ -32,11 +31,6 @@ load_report load(Parse parse, Input input, camera_config *config,
 load_report load_config_file(const char *path, camera_config *config,
                              const load_observer *observer) noexcept {
   return load(parse_config_file, path, config, observer);
-}
-
-load_report load_config_string(const char *text, camera_config *config,
-                               const load_observer *observer) noexcept {
-  return load(parse_config_string, text, config, observer);
 }
 
 load_report load_config_stream(std::FILE *stream, camera_config *config,

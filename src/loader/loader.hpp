@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "loader/convert.hpp"
+#include "loader/schema.hpp"
 #include "parser/parser.hpp"
 #include "quelmix_config_parser.h"
 
@@ -24,9 +25,9 @@ enum class warning_kind : std::uint8_t {
   unknown_section,      // a header names no known section
   key_before_section,   // an entry or code block before the first header
   unknown_key,          // a key its section does not know
-  command_out_of_place, // "REG", "VRCMD" or "DELAY" in a camera/control section
-  wrong_value_count,    // "SIZE" or "FORMAT" with a count they do not take
-  value_cut,            // "TYPE", "CTRL_NAME" or "FUNC_NAME" longer than fits
+  command_out_of_place, // a command key in a camera or control section
+  wrong_value_count,    // a list key with a count of values it does not take
+  value_cut,            // a text value longer than its field
   key_repeated,         // a camera key set again: the later value wins
   code_block_ignored,   // a code block outside a control section
   code_block_replaced,  // a second code block in one control
@@ -44,10 +45,10 @@ struct load_warning {
   unsigned most;
 };
 
-// Hears every warning, with the number of the line it is about (for a code
-// block, the line of its end marker).
+// Hears every warning, while the handler takes in the event of the line it
+// is about (the parser's listener has just told which line that is).
 struct load_observer {
-  void (*warn)(void *user, std::int64_t line, const load_warning &warning);
+  void (*warn)(void *user, const load_warning &warning);
   void *user;
 };
 
@@ -57,7 +58,7 @@ struct load_context {
   // Code of the current section, looked up once at its section start (0 for
   // sections the loader does not know); entries use it from there on.
   std::uint32_t section_code = 0;
-  // The current "control parameter" section has its control_entry; false
+  // The current control section has its control_entry; false
   // when the control could not be allocated, so its keys go nowhere rather
   // than into the control before it.
   bool control_open = false;
@@ -74,21 +75,16 @@ struct load_context {
   // growth rule promises for its length). Always at least the rule's
   // capacity, so that nothing relies on more room than exists.
   std::uint32_t command_capacity = 0;
-  // Who hears warnings (none by default), and where the parser keeps the
-  // number of the line in hand.
+  // Who hears warnings (none by default).
   const load_observer *observer = nullptr;
-  const parse_outcome *progress = nullptr;
 };
 
 // Tells the observer, if there is one. Inline, so that a load nobody
 // listens to pays one test of a pointer per ignored line and nothing else.
 inline void warn(const load_context &context,
                  const load_warning &warning) noexcept {
-  if (context.observer == nullptr)
-    return;
-  const std::int64_t line =
-      context.progress != nullptr ? context.progress->current_line : 0;
-  context.observer->warn(context.observer->user, line, warning);
+  if (context.observer != nullptr)
+    context.observer->warn(context.observer->user, warning);
 }
 inline void warn(const load_context &context, warning_kind kind,
                  const char *section, const char *name) noexcept {
@@ -100,12 +96,30 @@ inline void warn(const load_context &context, warning_kind kind,
 int config_handler(void *user, const char *section, const char *name,
                    const char *value) noexcept;
 
-// The handler's line shortcut (see line_shortcut): a "REG", "VRCMD" or
-// "DELAY" line of a board or register section read, split, converted and
+// The handler's line shortcut (see line_shortcut): a command line of a
+// board or register section read, split, converted and
 // stored in one pass. It takes only lines whose every byte it is sure of
 // and leaves the rest, unchanged, to the parser. Only for loads nobody
 // listens to: the shortcut reports nothing.
 int take_command_line(void *user, char *line) noexcept;
+
+// The command list's room. Within a call `command_capacity` says how many
+// entries it holds; the rule's capacity for `count` is at most count +
+// COMMAND_BLOCK, so a list with that much room needs nothing (the inline
+// common case). grow_commands makes room for entry `count` - 1 of a list
+// about to hold `count`; false when memory cannot be had.
+inline constexpr std::uint32_t COMMAND_BLOCK = 100;
+bool grow_commands(load_context &context, std::uint32_t count) noexcept;
+
+inline bool has_room(const load_context &context,
+                     std::uint64_t count) noexcept {
+  return count + COMMAND_BLOCK <= context.command_capacity;
+}
+
+inline bool reserve_command(load_context &context,
+                            std::uint32_t count) noexcept {
+  return has_room(context, count) || grow_commands(context, count);
+}
 
 // Ends a load: the command list keeps exactly the capacity its growth rule
 // promises (the count rounded up to the next multiple of 100), so that the
@@ -116,6 +130,12 @@ void finish_load(load_context &context) noexcept;
 // the current section's name, for warnings.
 load_error apply_camera_key(load_context &context, const char *section,
                             const char *name, const char *value) noexcept;
+// Writes `value` into `record` (the camera_config or the current
+// control_entry) as the schema says `key` does; false when the key does
+// not take the value's count of numbers, and nothing changed.
+bool store_key(const load_context &context, void *record,
+               const schema::key_spec &key, const char *section,
+               const char *value) noexcept;
 load_error append_command(load_context &context, const char *section,
                           const char *name, const char *value) noexcept;
 load_error open_control(load_context &context) noexcept;
@@ -142,9 +162,6 @@ load_report load_config_file(const char *path, camera_config *config,
 // the file it opens.
 load_report
 load_config_stream(std::FILE *stream, camera_config *config,
-                   const load_observer *observer = nullptr) noexcept;
-load_report
-load_config_string(const char *text, camera_config *config,
                    const load_observer *observer = nullptr) noexcept;
 
 // Copies at most `size` - 1 bytes of `value` into `field`, terminated.

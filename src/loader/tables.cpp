@@ -4,27 +4,17 @@
 namespace quelmix {
 
 // The names are short and most lookups hit early, so a byte loop beats a
-// call to strcmp per entry.
+// call to strcmp per entry; the table's lengths spare a strlen.
 std::uint32_t lookup_code(const name_code *table, const char *name) noexcept {
-  for (; table->name != nullptr; ++table) {
-    const char *a = table->name;
-    const char *b = name;
-    while (*a != '\0' && *a == *b) {
-      ++a;
-      ++b;
-    }
-    if (*a == *b)
+  for (; !table->name.empty(); ++table) {
+    const std::string_view known = table->name;
+    std::size_t i = 0;
+    while (i < known.size() && known[i] == name[i])
+      ++i;
+    if (i == known.size() && name[i] == '\0')
       return table->code;
   }
   return 0;
-}
-
-const char *lookup_name(const name_code *table, std::uint32_t code) noexcept {
-  for (; table->name != nullptr; ++table) {
-    if (table->code == code)
-      return table->name;
-  }
-  return nullptr;
 }
 
 } // namespace quelmix

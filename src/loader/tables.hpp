@@ -1,95 +1,65 @@
 // SPDX-License-Identifier: MIT
-// The loader's tables of names and codes: which sections and keys it knows.
-//
-// Each table is an ordered array of (name, code) pairs ended by a pair with
-// no name and code 0. Lookups compare byte for byte, letter case included.
+// The loader's lookup tables, made at compile time from the schema: each
+// an ordered array of (name, code) pairs ended by a pair with no name and
+// code 0. Lookups compare byte for byte, letter case included.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string_view>
 
-#include "quelmix_config_parser.h"
+#include "loader/schema.hpp"
 
 namespace quelmix {
 
 struct name_code {
-  const char *name;
+  std::string_view name;
   std::uint32_t code;
 };
 
-inline constexpr name_code section_table[] = {
-    {"camera parameter", CONFIG_TYPE_CAMERA},
-    {"control parameter", CONFIG_TYPE_CONTROL},
-    {"board parameter", CONFIG_TYPE_BOARD},
-    {"board parameter||dev2", CONFIG_TYPE_BOARD | CONFIG_VARIANT_DEV2},
-    {"board parameter||dev3||inf2",
-     CONFIG_TYPE_BOARD | CONFIG_VARIANT_DEV3_INF2},
-    {"board parameter||dev3||inf3",
-     CONFIG_TYPE_BOARD | CONFIG_VARIANT_DEV3_INF3},
-    {"register parameter", CONFIG_TYPE_REGISTER},
-    {"register parameter||dev3||inf2",
-     CONFIG_TYPE_REGISTER | CONFIG_VARIANT_DEV3_INF2},
-    {"register parameter||dev3||inf3",
-     CONFIG_TYPE_REGISTER | CONFIG_VARIANT_DEV3_INF3},
-    {nullptr, 0},
-};
+namespace detail {
 
-// Keys of the "camera parameter" section, in the order they are tried.
-enum camera_key : std::uint32_t {
-  CAMERA_KEY_CFG_MODE = 1,
-  CAMERA_KEY_TYPE,
-  CAMERA_KEY_BIT_WIDTH,
-  CAMERA_KEY_I2C_MODE,
-  CAMERA_KEY_I2C_ADDR,
-  CAMERA_KEY_TRANS_LVL,
-  CAMERA_KEY_SIZE,
-  CAMERA_KEY_FORMAT,
-};
+template <std::size_t N> using code_table = std::array<name_code, N + 1>;
 
-inline constexpr name_code camera_key_table[] = {
-    {"CFG_MODE", CAMERA_KEY_CFG_MODE},
-    {"TYPE", CAMERA_KEY_TYPE},
-    {"BIT_WIDTH", CAMERA_KEY_BIT_WIDTH},
-    {"I2C_MODE", CAMERA_KEY_I2C_MODE},
-    {"I2C_ADDR", CAMERA_KEY_I2C_ADDR},
-    {"TRANS_LVL", CAMERA_KEY_TRANS_LVL},
-    {"SIZE", CAMERA_KEY_SIZE},
-    {"FORMAT", CAMERA_KEY_FORMAT},
-    {nullptr, 0},
-};
+constexpr auto make_section_table() {
+  code_table<std::size(schema::sections)> table{};
+  std::size_t n = 0;
+  for (const schema::section_spec &s : schema::sections)
+    table[n++] = {s.name(), s.code()};
+  return table;
+}
 
-// Command keys of the board and register sections; the code is the
-// command kind stored in the low bits of config_entry.type.
-inline constexpr name_code register_key_table[] = {
-    {"REG", CONFIG_KEY_REG},
-    {"DELAY", CONFIG_KEY_DELAY},
-    {"VRCMD", CONFIG_KEY_VRCMD},
-    {nullptr, 0},
-};
+// A record kind's keys; a command's code is its kind (CONFIG_KEY_*), any
+// other key's is its index in schema::keys plus one.
+template <schema::record_kind Record> constexpr auto make_key_table() {
+  constexpr auto indices = schema::keys_for<Record>();
+  code_table<indices.size()> table{};
+  std::size_t n = 0;
+  for (std::uint8_t i : indices) {
+    const schema::key_spec &key = schema::keys[i];
+    table[n++] = {key.name, Record == schema::record_kind::command
+                                ? key.command
+                                : static_cast<std::uint32_t>(i) + 1};
+  }
+  return table;
+}
 
-// Keys of a "control parameter" section.
-enum control_key : std::uint32_t {
-  CONTROL_KEY_MIN_VALUE = 1,
-  CONTROL_KEY_MAX_VALUE,
-  CONTROL_KEY_STEP,
-  CONTROL_KEY_DEF,
-  CONTROL_KEY_CTRL_NAME,
-  CONTROL_KEY_FUNC_NAME,
-};
+} // namespace detail
 
-inline constexpr name_code control_key_table[] = {
-    {"MIN_VALUE", CONTROL_KEY_MIN_VALUE},
-    {"MAX_VALUE", CONTROL_KEY_MAX_VALUE},
-    {"STEP", CONTROL_KEY_STEP},
-    {"DEF", CONTROL_KEY_DEF},
-    {"CTRL_NAME", CONTROL_KEY_CTRL_NAME},
-    {"FUNC_NAME", CONTROL_KEY_FUNC_NAME},
-    {nullptr, 0},
-};
+inline constexpr auto section_table = detail::make_section_table();
+inline constexpr auto camera_key_table =
+    detail::make_key_table<schema::record_kind::camera>();
+inline constexpr auto register_key_table =
+    detail::make_key_table<schema::record_kind::command>();
+inline constexpr auto control_key_table =
+    detail::make_key_table<schema::record_kind::control>();
 
 // The code of the first pair named `name`, or 0 when none is.
 std::uint32_t lookup_code(const name_code *table, const char *name) noexcept;
 
-// The name of the first pair with `code`, or null when none has it.
-const char *lookup_name(const name_code *table, std::uint32_t code) noexcept;
+// The key a camera or control table's code stands for.
+inline const schema::key_spec &key_of_code(std::uint32_t code) noexcept {
+  return schema::keys[code - 1];
+}
 
 } // namespace quelmix

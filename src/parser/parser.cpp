@@ -20,31 +20,64 @@ constexpr std::size_t CODE_BLOCK_SLACK = 100;
 struct parser_state {
   entry_handler handler;
   void *user;
-  parse_outcome *outcome; // may be null
-  line_shortcut shortcut; // may be null
+  parse_outcome *outcome;         // may be null
+  const parse_listener *listener; // may be null
+  line_shortcut shortcut;         // null when a listener hears every line
   // Counted wide so that a file of more than INT32_MAX lines cannot
   // overflow it; reported clamped to INT32_MAX.
   std::int64_t line = 0;
   std::int64_t error_line = 0;
   parse_error error = parse_error::none;
+  const char *origin = nullptr; // the line in hand as the reader gave it
   char section[SECTION_NAME_SIZE] = {};
   char buffer[LINE_BUFFER_SIZE] = {};
+
+  parser_state(entry_handler h, void *u, parse_outcome *o,
+               line_shortcut s) noexcept
+      : handler(h), user(u), outcome(o),
+        listener(o != nullptr ? o->listener : nullptr),
+        shortcut(listener == nullptr ? s : nullptr) {}
 };
 
+// Where `begin`..`end` stand in the line in hand.
+line_span span_of(const parser_state &state, const char *begin,
+                  const char *end) noexcept {
+  return {static_cast<std::uint32_t>(begin - state.origin),
+          static_cast<std::uint32_t>(end - state.origin)};
+}
+
+// Tells a listening tool what the line in hand is.
+void tell(const parser_state &state, line_event event) noexcept {
+  event.line = state.line;
+  state.listener->line(state.listener->user, event);
+}
+
+// A blank line, a comment line (the comment is the trimmed line) or a
+// block's start marker (its name is the marker).
+void tell_whole(const parser_state &state, line_kind kind, const char *text,
+                const char *end) noexcept {
+  if (state.listener == nullptr)
+    return;
+  line_event event;
+  event.kind = kind;
+  if (kind == line_kind::comment)
+    event.comment = span_of(state, text, end);
+  else if (kind == line_kind::block_start)
+    event.name = span_of(state, text, end);
+  tell(state, event);
+}
+
 // Tells a listening tool of every bad line; the result keeps only one.
-void notify(const parser_state &state, parse_error error, const char *text,
+void notify(const parser_state &state, parse_error error,
             std::int64_t block_line = 0) noexcept {
-  if (state.outcome != nullptr && state.outcome->listener != nullptr) {
-    const parse_listener &listener = *state.outcome->listener;
-    listener.problem(listener.user,
-                     parse_problem{state.line, error, text, block_line});
-  }
+  if (state.listener != nullptr)
+    state.listener->problem(state.listener->user,
+                            parse_problem{state.line, error, block_line});
 }
 
 // The first error names the result; later ones are not recorded.
-void record_error(parser_state &state, parse_error error,
-                  const char *text = nullptr) noexcept {
-  notify(state, error, text);
+void record_error(parser_state &state, parse_error error) noexcept {
+  notify(state, error);
   if (state.error_line == 0) {
     state.error_line = state.line;
     state.error = error;
@@ -52,9 +85,8 @@ void record_error(parser_state &state, parse_error error,
 }
 
 // A code block left open replaces whatever was recorded before.
-void override_error(parser_state &state, std::int64_t block_line,
-                    const char *text) noexcept {
-  notify(state, parse_error::unterminated_code_block, text, block_line);
+void override_error(parser_state &state, std::int64_t block_line) noexcept {
+  notify(state, parse_error::unterminated_code_block, block_line);
   state.error_line = state.line;
   state.error = parse_error::unterminated_code_block;
 }
@@ -72,8 +104,7 @@ char *next_line(parser_state &state, Read &read) noexcept {
   char *line = read(state.buffer, LINE_BUFFER_SIZE);
   if (line != nullptr) {
     ++state.line;
-    if (state.outcome != nullptr)
-      state.outcome->current_line = state.line;
+    state.origin = line;
   }
   return line;
 }
@@ -85,11 +116,26 @@ bool find_header_end(char *text, char **stop) noexcept {
   return **stop == ']';
 }
 
-// "[a][b]" joins to "a||b"; a header without "]" is a bad line.
-void handle_header(parser_state &state, char *text) noexcept {
+// What follows a header's last "]", or an entry's value, up to `end`.
+line_span rest_of_line(const parser_state &state, const char *from,
+                       const char *end) noexcept {
+  from = skip_leading_space(from);
+  return from < end ? span_of(state, from, end) : line_span{};
+}
+
+// "[a][b]" joins to "a||b"; a header without "]" is a bad line. `end` is
+// the end of the trimmed line.
+void handle_header(parser_state &state, char *text, const char *end) noexcept {
   char *stop = nullptr;
   if (!find_header_end(text, &stop)) {
-    record_error(state, parse_error::unclosed_header, text);
+    if (state.listener != nullptr)
+      tell(state, line_event{line_kind::bad_header,
+                             0,
+                             span_of(state, text + 1, stop),
+                             {},
+                             {},
+                             rest_of_line(state, stop, end)});
+    record_error(state, parse_error::unclosed_header);
     return;
   }
   while (stop[1] == '[') {
@@ -99,6 +145,14 @@ void handle_header(parser_state &state, char *text) noexcept {
     if (*stop != ']')
       break;
   }
+  const char *rest = *stop == ']' ? stop + 1 : stop;
+  if (state.listener != nullptr)
+    tell(state, line_event{line_kind::header,
+                           0,
+                           span_of(state, text + 1, stop),
+                           {},
+                           {},
+                           rest_of_line(state, rest, end)});
   *stop = '\0';
   const char *name = text + 1;
   const std::size_t length = std::min<std::size_t>(
@@ -109,19 +163,35 @@ void handle_header(parser_state &state, char *text) noexcept {
 }
 
 // "name = value ; comment": the first "=" or ":" separates.
-void handle_entry(parser_state &state, char *text) noexcept {
+void handle_entry(parser_state &state, char *text, const char *end) noexcept {
   char *separator = find_stop(text, SEPARATOR_STOPS);
   if (*separator != '=' && *separator != ':') {
-    record_error(state, parse_error::missing_separator, text);
+    if (state.listener != nullptr)
+      tell(state, line_event{line_kind::bad_entry,
+                             0,
+                             span_of(state, text, separator),
+                             {},
+                             {},
+                             rest_of_line(state, separator, end)});
+    record_error(state, parse_error::missing_separator);
     return;
   }
+  const line_span at = span_of(state, separator, separator + 1);
   *separator = '\0';
-  strip_trailing_space(text, static_cast<std::size_t>(separator - text));
+  const std::size_t name_length =
+      strip_trailing_space(text, static_cast<std::size_t>(separator - text));
   char *value = separator + 1;
-  char *end = find_stop(value, COMMENT_STOPS);
-  *end = '\0';
+  char *value_end = find_stop(value, COMMENT_STOPS);
+  const line_span comment = rest_of_line(state, value_end, end);
+  *value_end = '\0';
   value = skip_leading_space(value);
-  strip_trailing_space(value, static_cast<std::size_t>(end - value));
+  const std::size_t value_length =
+      strip_trailing_space(value, static_cast<std::size_t>(value_end - value));
+  if (state.listener != nullptr)
+    tell(state,
+         line_event{line_kind::entry, 0,
+                    span_of(state, text, text + name_length), at,
+                    span_of(state, value, value + value_length), comment});
   deliver(state, text, value);
 }
 
@@ -172,82 +242,102 @@ struct code_text {
   }
 };
 
+bool is_block_marker(const char *trimmed, const char *marker) noexcept {
+  return trimmed[0] == '=' && equals_ignoring_case(trimmed, marker);
+}
+
+// Tells a listening tool of a line inside a block: block_text (its value
+// is the line as the block keeps it), block_end or block_cut (the name is
+// the marker or the header).
+void tell_block_line(const parser_state &state, line_kind kind,
+                     const char *line, const char *trimmed, std::size_t length,
+                     std::int64_t start_line) noexcept {
+  if (state.listener == nullptr)
+    return;
+  line_event event;
+  event.kind = kind;
+  if (kind == line_kind::block_text)
+    event.value = span_of(state, line, line + length);
+  else
+    event.name = span_of(state, trimmed, line + length);
+  event.block_line = start_line;
+  tell(state, event);
+}
+
 // Reads the lines after a start marker up to the end marker. Inside a block
 // no line is a comment or an entry. A section header or the end of input
 // before the end marker leaves the block open: that line becomes the error
 // line, replacing any earlier one, and the text is dropped.
 template <typename Read>
-void read_block_lines(parser_state &state, Read &read,
-                      std::int64_t start_line) noexcept {
+void read_code_block(parser_state &state, Read &read, const char *marker,
+                     const char *end) noexcept {
+  const std::int64_t start_line = state.line;
+  tell_whole(state, line_kind::block_start, marker, end);
   code_text text;
   if (text.failed())
     record_error(state, parse_error::out_of_memory);
   for (;;) {
     char *line = next_line(state, read);
     if (line == nullptr) {
-      override_error(state, start_line, nullptr);
+      override_error(state, start_line);
       return;
     }
     const std::size_t length = strip_trailing_space(line, std::strlen(line));
     char *trimmed = skip_leading_space(line);
     char *stop = nullptr;
     if (*trimmed == '[' && find_header_end(trimmed, &stop)) {
-      override_error(state, start_line, trimmed);
+      tell_block_line(state, line_kind::block_cut, line, trimmed, length,
+                      start_line);
+      override_error(state, start_line);
       return;
     }
-    if (trimmed[0] == '=' && equals_ignoring_case(trimmed, CODE_BLOCK_END)) {
+    if (is_block_marker(trimmed, CODE_BLOCK_END)) {
+      tell_block_line(state, line_kind::block_end, line, trimmed, length,
+                      start_line);
       if (!text.failed())
         deliver(state, nullptr, text.bytes);
       return;
     }
+    tell_block_line(state, line_kind::block_text, line, trimmed, length,
+                    start_line);
     if (!text.failed() && !text.append(line, length))
-      record_error(state, parse_error::out_of_memory, trimmed);
+      record_error(state, parse_error::out_of_memory);
   }
-}
-
-// Tells an observer where the open block started while its lines are read.
-template <typename Read>
-void read_code_block(parser_state &state, Read &read) noexcept {
-  if (state.outcome != nullptr)
-    state.outcome->block_line = state.line;
-  read_block_lines(state, read, state.line);
-  if (state.outcome != nullptr)
-    state.outcome->block_line = 0;
-}
-
-bool starts_with_byte_order_mark(const char *line) noexcept {
-  return static_cast<unsigned char>(line[0]) == 0xEF &&
-         static_cast<unsigned char>(line[1]) == 0xBB &&
-         static_cast<unsigned char>(line[2]) == 0xBF;
 }
 
 template <typename Read>
 void handle_line(parser_state &state, Read &read, char *line) noexcept {
   if (state.line == 1 && starts_with_byte_order_mark(line))
-    line += 3;
+    line += BYTE_ORDER_MARK.size();
   if (state.shortcut != nullptr && state.shortcut(state.user, line) != 0)
     return;
-  strip_trailing_space(line, std::strlen(line));
+  const std::size_t length = strip_trailing_space(line, std::strlen(line));
   char *text = skip_leading_space(line);
+  const char *end = line + length;
   switch (text[0]) {
   case '\0':
+    tell_whole(state, line_kind::blank, text, end);
+    return;
   case ';':
   case '#':
-    return; // blank line or comment
+    tell_whole(state, line_kind::comment, text, end);
+    return;
   case '/':
-    if (text[1] == '/')
-      return; // comment; a single "/" starts an entry
+    if (text[1] == '/') {
+      tell_whole(state, line_kind::comment, text, end);
+      return; // a single "/" starts an entry
+    }
     break;
   case '[':
-    handle_header(state, text);
+    handle_header(state, text, end);
     return;
   default:
     break;
   }
-  if (text[0] == '=' && equals_ignoring_case(text, CODE_BLOCK_START))
-    read_code_block(state, read);
+  if (is_block_marker(text, CODE_BLOCK_START))
+    read_code_block(state, read, text, end);
   else
-    handle_entry(state, text);
+    handle_entry(state, text, end);
 }
 
 std::int32_t reported_line(std::int64_t line) noexcept {
@@ -260,7 +350,6 @@ int fail_input(parse_outcome *outcome, parse_error error,
     outcome->line = -1;
     outcome->error = error;
     outcome->system_error = system_error;
-    outcome->current_line = 0;
   }
   return -1;
 }
@@ -271,7 +360,7 @@ int fail_input(parse_outcome *outcome, parse_error error,
 template <typename Read>
 int parse_with(Read read, entry_handler handler, void *user,
                parse_outcome *outcome, line_shortcut shortcut) noexcept {
-  parser_state state{handler, user, outcome, shortcut};
+  parser_state state(handler, user, outcome, shortcut);
   while (char *line = next_line(state, read))
     handle_line(state, read, line);
   const std::int32_t result = reported_line(state.error_line);
@@ -279,7 +368,6 @@ int parse_with(Read read, entry_handler handler, void *user,
     outcome->line = result;
     outcome->error = state.error;
     outcome->system_error = 0;
-    outcome->current_line = state.line;
   }
   return result;
 }

@@ -48,22 +48,62 @@ enum class parse_error : std::uint8_t {
   cannot_read,             // the input reported a read error
 };
 
-// One bad line, as the parser meets it (every one, not only the first).
+// What a line is to the parser.
+enum class line_kind : std::uint8_t {
+  blank,       // nothing but whitespace
+  comment,     // a comment line (";", "#" or "//" first)
+  header,      // a section header, delivered as a section start
+  entry,       // `name = value`, delivered as an entry
+  block_start, // a code block's start marker
+  block_text,  // a line inside an open code block
+  block_end,   // the end marker; the block is delivered
+  bad_header,  // "[" without its "]" (a bad line)
+  bad_entry,   // no "=" or ":" before any comment (a bad line)
+  block_cut,   // a header inside an open block, which stays open: the block
+               // is dropped, the header not read (a bad line)
+};
+
+// Bytes [begin, end) of the line the reader delivered (a byte-order mark
+// on line 1 included in the count); empty when begin == end.
+struct line_span {
+  std::uint32_t begin = 0;
+  std::uint32_t end = 0;
+  constexpr bool empty() const noexcept { return begin == end; }
+};
+
+// One line as the parser read it. Spans are offsets in the line, so that a
+// tool can place what it says without looking into the parser's buffers.
+struct line_event {
+  line_kind kind = line_kind::blank;
+  std::int64_t line = 0; // the line as the parser counts it
+  // entry: the name and the value as delivered (trimmed; the value without
+  // its comment); header: the section name as written between the first
+  // "[" and the last "]" read; block_text: the text the block keeps.
+  line_span name;
+  line_span separator; // entry: the "=" or ":"
+  line_span value;
+  // An entry's inline comment, or what follows a header's last "]", up to
+  // the line's last non-blank byte.
+  line_span comment;
+  // Lines of a code block (start marker to end marker, or the header that
+  // cut it): the line of its start marker.
+  std::int64_t block_line = 0;
+};
+
+// One bad line (every one, not only the first).
 struct parse_problem {
   std::int64_t line; // the line as the parser counts it (1023-byte pieces)
   parse_error error;
-  // The trimmed line in the line buffer for a bad header or entry, the
-  // header that cut a code block short; null when the input ended or the
-  // handler refused the line's event.
-  const char *text;
   // unterminated_code_block: the line of the block's start marker.
   std::int64_t block_line;
 };
 
-// Hears every bad line while a parse runs. A tool sets one to report all of
-// them; the library never does, and an absent listener costs nothing on
-// good lines.
+// Hears every line and every bad line while a parse runs. A tool sets one
+// to explain a load; the library never does, and an absent listener costs
+// a test of a pointer per line. A line's event comes before the handler
+// hears of it, its problems after.
 struct parse_listener {
+  void (*line)(void *user, const line_event &event);
   void (*problem)(void *user, const parse_problem &problem);
   void *user;
 };
@@ -73,13 +113,8 @@ struct parse_outcome {
   std::int32_t line = 0; // 0, the first bad line, or -1
   parse_error error = parse_error::none;
   int system_error = 0; // errno of cannot_open / cannot_read
-  // While the parse runs, the number of the line in hand (for a code block
-  // event, the line of its end marker), so that a handler can tell where an
-  // event came from.
-  std::int64_t current_line = 0;
-  // While a code block is open, the line of its start marker (0 outside).
-  std::int64_t block_line = 0;
-  // Set by the caller before the parse, kept by it: who hears every bad line.
+  // Set by the caller before the parse, kept by it: who hears every line.
+  // A parse with a listener takes no line shortcut.
   const parse_listener *listener = nullptr;
 };
 

@@ -94,6 +94,12 @@ inline constexpr stop_set HEADER_END_STOPS = make_stop_set("]");
 inline constexpr stop_set SEPARATOR_STOPS = make_stop_set("=:");
 inline constexpr stop_set COMMENT_STOPS = make_stop_set(nullptr);
 
+// An inline comment starts at `p`: ";" or "//" right after whitespace.
+// `p` must not be the first byte of its text (its predecessor is read).
+inline bool starts_inline_comment(const char *p) noexcept {
+  return is_space(p[-1]) && (p[0] == ';' || (p[0] == '/' && p[1] == '/'));
+}
+
 // The first byte of `s` that `stops` says to stop on. One table lookup per
 // byte; the byte before a possible comment is looked at only then, and the
 // first byte of `s` never counts as following whitespace.
@@ -119,9 +125,7 @@ inline char *find_stop(char *s, const stop_set &stops) noexcept {
       }
       p += 4;
     }
-    if (kind(p) == STOP)
-      return p;
-    if (p != s && is_space(p[-1]) && (*p == ';' || p[1] == '/'))
+    if (kind(p) == STOP || (p != s && starts_inline_comment(p)))
       return p;
   }
 }
@@ -131,12 +135,12 @@ inline const char *find_stop(const char *s, const stop_set &stops) noexcept {
   return find_stop(const_cast<char *>(s), stops);
 }
 
-// The first byte of `s` that is one of `chars` (when given), or that starts
-// an inline comment: ";" or "//" right after whitespace. The first byte of
-// `s` never counts as following whitespace. Returns the terminator when
-// neither is found.
-inline char *find_delimiter_or_comment(char *s, const char *chars) noexcept {
-  return find_stop(s, make_stop_set(chars));
+// The UTF-8 byte-order mark, which the parser skips at the start of the
+// first line only.
+inline constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+
+constexpr bool starts_with_byte_order_mark(std::string_view text) noexcept {
+  return text.substr(0, BYTE_ORDER_MARK.size()) == BYTE_ORDER_MARK;
 }
 
 } // namespace quelmix

@@ -34,6 +34,20 @@ recorded_parse record_string(const std::string &text) {
   return {result, recorder.events};
 }
 
+load_report load_string(const std::string &text, camera_config *config,
+                        const load_observer *observer) {
+  // fmemopen of no bytes fails; a stream past its one byte reads nothing.
+  std::FILE *stream = fmemopen(const_cast<char *>(text.data()),
+                               text.empty() ? 1 : text.size(), "r");
+  if (stream == nullptr)
+    std::abort();
+  if (text.empty())
+    std::fgetc(stream);
+  const load_report report = load_config_stream(stream, config, observer);
+  std::fclose(stream);
+  return report;
+}
+
 temp_file::temp_file(const std::string &contents) {
   const char *dir = std::getenv("TMPDIR");
   std::string pattern = std::string(dir ? dir : "/tmp") + "/quelmix-XXXXXX";

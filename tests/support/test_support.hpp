@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "loader/loader.hpp"
 #include "quelmix_config_parser.h"
 
 namespace quelmix::test {
@@ -51,6 +52,11 @@ struct scoped_config {
   camera_config *operator->() { return &value; }
   camera_config *get() { return &value; }
 };
+
+// Loads `text` as quelmix_parse_config loads a file holding it (through a
+// stream in memory), with `observer` hearing the loader's warnings.
+load_report load_string(const std::string &text, camera_config *config,
+                        const load_observer *observer = nullptr);
 
 // Everything a record holds, as comparable text (pointers followed): the
 // camera fields, then one line per command and per control.

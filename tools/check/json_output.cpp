@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "diagnostics/describe.hpp"
-#include "diagnostics/utf8.hpp"
-#include "loader/tables.hpp"
+#include "loader/fields.hpp"
+#include "loader/schema.hpp"
+#include "utf8.hpp"
 
 namespace quelmix::tools {
 namespace {
@@ -24,16 +24,20 @@ public:
   object_writer(const object_writer &) = delete;
   object_writer &operator=(const object_writer &) = delete;
 
-  void number(const char *name, long long value) {
+  void number(std::string_view name, long long value) {
     key(name);
     out_ += std::to_string(value);
   }
-  void boolean(const char *name, bool value) {
+  void boolean(std::string_view name, bool value) {
     key(name);
     out_ += value ? "true" : "false";
   }
+  void text(std::string_view name, std::string_view text) {
+    key(name);
+    append_json_string(out_, text);
+  }
   // A string, or null when `text` is null.
-  void text(const char *name, const char *text) {
+  void text_or_null(std::string_view name, const char *text) {
     key(name);
     if (text == nullptr)
       out_ += "null";
@@ -41,12 +45,12 @@ public:
       append_json_string(out_, text);
   }
   // A fixed-size text field of the record, up to its terminator.
-  template <std::size_t N> void field(const char *name, const char (&text)[N]) {
+  void field(std::string_view name, const char *text, std::size_t size) {
     key(name);
-    append_json_string(out_, std::string_view(text, strnlen(text, N)));
+    append_json_string(out_, std::string_view(text, strnlen(text, size)));
   }
   template <typename T>
-  void numbers(const char *name, const T *values, std::size_t count) {
+  void numbers(std::string_view name, const T *values, std::size_t count) {
     key(name);
     out_ += '[';
     for (std::size_t i = 0; i < count; ++i)
@@ -55,7 +59,7 @@ public:
   }
 
 private:
-  void key(const char *name) {
+  void key(std::string_view name) {
     out_ += first_ ? "\"" : ", \"";
     first_ = false;
     out_ += name;
@@ -76,65 +80,71 @@ void append_result(std::string &out, const checked_text &checked) {
     result.number("line", report.parse.line);
     if (checked.result_line > 0)
       result.number("file_line", checked.result_line);
-    std::string reason = describe_error(report);
-    if (report.parse.line < 0)
-      reason += std::string(": ") + std::strerror(report.parse.system_error);
-    result.text("reason", reason.c_str());
+    result.text("reason", checked.result_reason);
+  }
+}
+
+// The fields a record kind's keys write, named as in the public header, in
+// the schema's order.
+void append_fields(object_writer &object, const void *record,
+                   schema::record_kind kind) {
+  for (const schema::key_spec &key : schema::keys) {
+    if (key.record != kind)
+      continue;
+    if (key.how == schema::conversion::text) {
+      object.field(key.field.name, text_field(record, key.field),
+                   key.field.size);
+      continue;
+    }
+    object.number(key.field.name, read_number(record, key.field));
+    if (key.how == schema::conversion::pair)
+      object.number(key.second.name, read_number(record, key.second));
   }
 }
 
 void append_camera(std::string &out, const camera_config &c) {
   object_writer camera(out);
-  camera.number("cfg_mode", c.cfg_mode);
-  camera.field("type", c.type);
-  camera.number("width", c.width);
-  camera.number("height", c.height);
-  camera.number("bit_width", c.bit_width);
-  camera.number("format", c.format);
-  camera.number("i2c_mode", c.i2c_mode);
-  camera.number("i2c_addr", c.i2c_addr);
-  camera.number("trans_lvl", c.trans_lvl);
+  append_fields(camera, &c, schema::record_kind::camera);
 }
 
-// Section, variant and kind come from the loader's tables, by code.
+// Section, variant and kind come from the schema, by code.
 void append_command(std::string &out, const config_entry &e) {
-  const char *section = lookup_name(section_table, e.type & ~CONFIG_KEY_MASK);
-  const char *kind = lookup_name(register_key_table, e.type & CONFIG_KEY_MASK);
-  const char *variant = section ? std::strstr(section, "||") : nullptr;
+  const schema::section_spec *section =
+      schema::section_with_code(e.type & ~CONFIG_KEY_MASK);
+  const schema::key_spec *key =
+      schema::command_with_kind(e.type & CONFIG_KEY_MASK);
   object_writer command(out);
-  command.text("section", section ? section : "");
-  command.text("variant", variant ? variant + 2 : nullptr);
-  command.text("kind", kind ? kind : "");
+  command.text("section", section ? section->name() : "");
+  if (section != nullptr && !section->suffix->suffix.empty())
+    command.text("variant", section->suffix->suffix);
+  else
+    command.text_or_null("variant", nullptr);
+  command.text("kind", key ? key->name : "");
   command.number("type", e.type);
   command.numbers("values", e.params, e.params_length);
 }
 
 void append_control(std::string &out, const control_entry &k) {
   object_writer control(out);
-  control.field("ctrl_name", k.ctrl_name);
-  control.field("func_name", k.func_name);
-  control.number("min_value", k.min_value);
-  control.number("max_value", k.max_value);
-  control.number("step", k.step);
-  control.number("def", k.def);
-  control.text("code", k.code);
+  append_fields(control, &k, schema::record_kind::control);
+  control.text_or_null("code", k.code);
 }
 
 void append_diagnostic(std::string &out, const diagnostic *d) {
   object_writer item(out);
-  item.text("severity", d->level == severity::error ? "error" : "warning");
+  item.text("severity", d->level() == severity::error ? "error" : "warning");
   item.number("line", d->line);
   item.number("column", d->column);
-  item.text("kind", d->kind);
-  item.text("message", d->message.c_str());
+  item.text("kind", name_of(d->kind));
+  item.text("message", d->message);
   if (!d->hint.empty())
-    item.text("hint", d->hint.c_str());
+    item.text("hint", d->hint);
 }
 
 void append_warning(std::string &out, const diagnostic *d) {
   object_writer warning(out);
   warning.number("line", d->line);
-  warning.text("message", d->message.c_str());
+  warning.text("message", d->message);
 }
 
 // "[\n    item,\n    item\n  ]", or "[]" for no items.
@@ -198,7 +208,7 @@ std::string record_json(std::string_view name, const checked_text &checked,
                         const camera_config &config) {
   std::vector<const diagnostic *> warnings;
   for (const diagnostic *d : shown)
-    if (d->level == severity::warning)
+    if (d->level() == severity::warning)
       warnings.push_back(d);
   std::string out = "{\n  \"file\": ";
   append_json_string(out, name);

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics/engine.hpp"
+#include "diagnostics/analysis/engine.hpp"
 #include "quelmix_config_parser.h"
 
 namespace quelmix::tools {

@@ -12,8 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics/dump.hpp"
-#include "diagnostics/engine.hpp"
+#include "diagnostics/analysis/engine.hpp"
+#include "dump.hpp"
+#include "input.hpp"
 #include "json_output.hpp"
 #include "quelmix_config_parser.h"
 #include "terminal_output.hpp"
@@ -66,7 +67,7 @@ struct options {
   bool json = false;
   bool dump = false;
   bool colour = false;
-  std::set<std::string, std::less<>> disabled; // warning kinds
+  std::set<quelmix::diagnostic_kind> disabled; // warning kinds
 };
 
 int usage_error(const std::string &message) {
@@ -92,13 +93,13 @@ bool apply_warning_option(options &opts, const char *argument) {
       opts.warnings = true;
     return true;
   }
-  const quelmix::diagnostic_kind *kind = quelmix::find_diagnostic_kind(word);
-  if (kind == nullptr || kind->level != severity::warning)
+  const auto kind = quelmix::kind_named(word);
+  if (!kind || quelmix::info(*kind).level != severity::warning)
     return false;
   if (negated)
-    opts.disabled.emplace(word);
+    opts.disabled.insert(*kind);
   else
-    opts.disabled.erase(std::string(word));
+    opts.disabled.erase(*kind);
   return true;
 }
 
@@ -187,7 +188,7 @@ int parse_options(int argc, char **argv, options &opts, int &first_file) {
 }
 
 bool shown(const options &opts, const diagnostic &d) {
-  if (d.level == severity::error)
+  if (d.level() == severity::error)
     return true;
   return opts.warnings && !opts.quiet && opts.disabled.count(d.kind) == 0;
 }
@@ -232,7 +233,7 @@ file_outcome check_one(const char *path, const options &opts) {
   std::memset(&config, 0, sizeof config);
   std::string bytes;
   const quelmix::checked_text checked =
-      quelmix::check_file(path, config, &bytes);
+      quelmix::tools::check_file(path, config, &bytes);
   const quelmix::line_index lines(bytes);
 
   std::vector<const diagnostic *> kept;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "diagnostics/utf8.hpp"
+#include "utf8.hpp"
 
 namespace quelmix::tools {
 namespace {
@@ -80,14 +80,14 @@ void print_diagnostic(std::FILE *out, std::string_view name,
     where += ':';
     where += std::to_string(d.column);
   }
-  const bool error = d.level == severity::error;
+  const bool error = d.level() == severity::error;
   std::string text =
       p.paint(BOLD, where + ":") + " " +
       p.paint(error ? RED : MAGENTA, error ? "error:" : "warning:") + " " +
       d.message;
   if (!error)
-    text +=
-        std::string(" [") + p.paint(MAGENTA, "-W" + std::string(d.kind)) + "]";
+    text += std::string(" [") +
+            p.paint(MAGENTA, "-W" + std::string(name_of(d.kind))) + "]";
   std::fprintf(out, "%s\n", text.c_str());
   if (d.line > 0) {
     std::size_t caret = 0;

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "diagnostics/diagnostic.hpp"
+#include "diagnostics/messages/kinds.hpp"
 
 namespace quelmix::tools {
 

@@ -11,8 +11,8 @@
 #include <cstring>
 #include <string>
 
-#include "diagnostics/engine.hpp"
-#include "diagnostics/format.hpp"
+#include "diagnostics/layout/format.hpp"
+#include "input.hpp"
 #include "quelmix_config_parser.h"
 
 namespace {
@@ -71,12 +71,14 @@ int replace_file(const char *path, const std::string &text) {
 
 int format_one(const char *path, mode how) {
   const bool standard_input = std::strcmp(path, "-") == 0;
-  std::string bytes;
-  int error = 0;
-  if (quelmix::read_input(path, bytes, error) != quelmix::parse_error::none) {
-    errno = error;
-    return complain("cannot read", path);
+  quelmix::tools::input in = quelmix::tools::read_input(path);
+  if (in.error != quelmix::tools::input_error::none) {
+    std::fprintf(stderr, "quelmix-config-format: %s: %s\n",
+                 quelmix::tools::display_name(path).c_str(),
+                 quelmix::tools::input_error_words(in).c_str());
+    return EXIT_TROUBLE;
   }
+  const std::string &bytes = in.bytes;
   const quelmix::formatted_text formatted = quelmix::format_text(bytes);
   if (formatted.gave_up)
     std::fprintf(stderr,

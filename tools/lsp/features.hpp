@@ -5,25 +5,23 @@
 
 #include <string>
 
-#include <nlohmann/json.hpp>
+#include "document.hpp"
 
 namespace quelmix::lsp {
 
-using json = nlohmann::json;
-
-// Diagnostic[] for publishDiagnostics.
-json diagnostics_of(const std::string &text);
+// Diagnostic[] for publishDiagnostics, those the options leave on.
+json diagnostics_of(const analysis &a);
 
 // Hover or null, at a protocol position ({"line", "character"}).
-json hover_at(const std::string &text, const json &position);
+json hover_at(const analysis &a, const json &position);
 
 // CompletionItem[] at a position.
-json completion_at(const std::string &text, const json &position);
+json completion_at(const analysis &a, const json &position);
 
 // DocumentSymbol[]: sections, controls named by CTRL_NAME, command counts.
-json symbols_of(const std::string &text);
+json symbols_of(const analysis &a);
 
 // TextEdit[] that turn the text into its canonical layout.
-json formatting_edits(const std::string &text);
+json formatting_edits(const analysis &a);
 
 } // namespace quelmix::lsp

@@ -10,27 +10,35 @@
 
 namespace quelmix::lsp {
 
-// Bytes go in as they arrive; whole message bodies come out.
+// The largest body accepted (a document of a few megabytes fits easily).
+inline constexpr std::size_t MAX_BODY = 64 * 1024 * 1024;
+
+// What the reader hands on: a message body, or word of a frame it dropped.
+struct frame {
+  std::string body;
+  std::string dropped; // why a frame was dropped; empty for a body
+};
+
+// Bytes go in as they arrive; whole message bodies come out. A frame whose
+// header makes no sense (no usable Content-Length, one over MAX_BODY) is
+// dropped and reported, and the reader finds the next "Content-Length:"
+// header, discarding what stands before it, so that one bad frame never
+// makes the server deaf. Memory stays bounded while it searches.
 class frame_reader {
 public:
   void feed(std::string_view bytes) { buffer_.append(bytes); }
-
-  // The next body, or nothing until more bytes arrive. A header block
-  // without a usable Content-Length is dropped (and counted), so that a
-  // garbled frame never stops the server.
-  std::optional<std::string> next();
-
-  std::size_t dropped() const { return dropped_; }
+  std::optional<frame> next();
+  // Complete frames may be waiting (no more input is needed to read one).
+  bool has_buffered() const { return !buffer_.empty(); }
 
 private:
+  bool resynchronise();
+
   std::string buffer_;
-  std::size_t dropped_ = 0;
+  bool searching_ = false; // looking for the next header after a bad one
 };
 
 // A message body with its header, ready to write.
-std::string frame(std::string_view body);
-
-// The largest body accepted (a document of a few megabytes fits easily).
-inline constexpr std::size_t MAX_BODY = 64 * 1024 * 1024;
+std::string frame_message(std::string_view body);
 
 } // namespace quelmix::lsp

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 // quelmix-config-lsp: a Language Server Protocol 3.17 server for camera
 // configuration files, over standard input and output.
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string_view>
+#include <vector>
 
 #include "framing.hpp"
 #include "quelmix_config_parser.h"
@@ -20,7 +23,8 @@ constexpr const char *USAGE =
     "Protocol 3.17 over standard input and output (JSON-RPC with\n"
     "Content-Length framing, full-document sync). It publishes every\n"
     "diagnostic quelmix-config-check reports, and answers hover, completion,\n"
-    "document symbols and formatting. An editor starts it; see README.\n"
+    "document symbols and formatting. An editor starts it; see\n"
+    "quelmix-config-lsp(1) for the set-up of each editor.\n"
     "\n"
     "      --stdio            accepted and ignored (standard input and output\n"
     "                         are the only transport)\n"
@@ -41,6 +45,54 @@ bool write_all(const std::string &bytes) {
   return true;
 }
 
+bool send(const std::vector<std::string> &bodies) {
+  for (const std::string &body : bodies)
+    if (!write_all(quelmix::lsp::frame_message(body)))
+      return false;
+  return true;
+}
+
+// More input is waiting to be read: hold the diagnostics back until the
+// burst it belongs to has been taken in.
+bool input_waiting() {
+  pollfd in{STDIN_FILENO, POLLIN, 0};
+  return poll(&in, 1, 0) > 0;
+}
+
+int print_usage_error(const char *argument) {
+  std::fprintf(stderr,
+               "quelmix-config-lsp: unknown option '%s'\n"
+               "Try 'quelmix-config-lsp --help'.\n",
+               argument);
+  return 2;
+}
+
+// Reads frames until "exit" or the end of input; the exit status.
+int serve() {
+  quelmix::lsp::frame_reader frames;
+  quelmix::lsp::server server;
+  std::vector<char> chunk(64 * 1024); // from the heap: a small stack will do
+  for (;;) {
+    const ssize_t got = read(STDIN_FILENO, chunk.data(), chunk.size());
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got <= 0)
+      return 1; // the editor went away without "exit"
+    frames.feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+    while (auto message = frames.next()) {
+      const bool sent = message->dropped.empty()
+                            ? send(server.handle(message->body))
+                            : send(server.dropped(message->dropped));
+      if (!sent)
+        return 1;
+      if (server.exit_status())
+        return *server.exit_status();
+    }
+    if (!input_waiting() && !send(server.flush()))
+      return 1;
+  }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -57,30 +109,13 @@ int main(int argc, char **argv) {
                   QUELMIX_CONFIG_PARSER_VERSION_PATCH);
       return 0;
     }
-    if (arg == "--stdio")
-      continue; // what some editors pass; standard I/O is all there is
-    std::fprintf(stderr,
-                 "quelmix-config-lsp: unknown option '%s'\n"
-                 "Try 'quelmix-config-lsp --help'.\n",
-                 argv[i]);
-    return 2;
+    if (arg != "--stdio") // what some editors pass; stdio is all there is
+      return print_usage_error(argv[i]);
   }
-  quelmix::lsp::frame_reader frames;
-  quelmix::lsp::server server;
-  char chunk[64 * 1024];
-  for (;;) {
-    const ssize_t got = read(STDIN_FILENO, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR)
-      continue;
-    if (got <= 0)
-      return 1; // the editor went away without "exit"
-    frames.feed(std::string_view(chunk, static_cast<std::size_t>(got)));
-    while (auto body = frames.next()) {
-      for (const std::string &reply : server.handle(*body))
-        if (!write_all(quelmix::lsp::frame(reply)))
-          return 1;
-      if (server.exit_status())
-        return *server.exit_status();
-    }
+  try {
+    return serve();
+  } catch (const std::bad_alloc &) {
+    std::fputs("quelmix-config-lsp: out of memory\n", stderr);
+    return 2;
   }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "positions.hpp"
 
-#include "diagnostics/utf8.hpp"
+#include "utf8.hpp"
 
 namespace quelmix::lsp {
 namespace {
@@ -22,10 +22,14 @@ character character_at(std::string_view s) {
 
 } // namespace
 
+// A character that `bytes` cuts into is not counted: a position inside it
+// stands at its start.
 std::size_t utf16_units(std::string_view line, std::size_t bytes) {
   std::size_t units = 0;
   for (std::size_t i = 0; i < bytes && i < line.size();) {
     const character c = character_at(line.substr(i));
+    if (i + c.bytes > bytes)
+      break;
     i += c.bytes;
     units += c.units;
   }

@@ -10,7 +10,8 @@
 
 namespace quelmix::lsp {
 
-// UTF-16 units of the first `bytes` bytes of `line`.
+// UTF-16 units of the characters wholly within the first `bytes` bytes of
+// `line` (a position inside a character stands at its start).
 std::size_t utf16_units(std::string_view line, std::size_t bytes);
 
 // The byte offset in `line` of UTF-16 unit `units` (the line's length when

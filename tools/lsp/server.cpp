@@ -4,6 +4,8 @@
 #include <exception>
 
 #include "features.hpp"
+#include "framing.hpp"
+#include "options.hpp"
 #include "positions.hpp"
 #include "quelmix_config_parser.h"
 
@@ -18,6 +20,7 @@ constexpr int METHOD_NOT_FOUND = -32601;
 constexpr int INVALID_PARAMS = -32602;
 constexpr int INTERNAL_ERROR = -32603;
 constexpr int SERVER_NOT_INITIALIZED = -32002;
+constexpr int MESSAGE_ERROR = 1; // window/showMessage's MessageType.Error
 
 std::string dump(const json &value) {
   // Replace rather than throw on text that is not UTF-8.
@@ -34,9 +37,20 @@ std::string result_reply(const json &id, json result) {
   return dump({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
 }
 
-json capabilities() {
+std::string notification(const char *method, json params) {
+  return dump(
+      {{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}});
+}
+
+std::string show_error(const std::string &message) {
+  return notification(
+      "window/showMessage",
+      {{"type", MESSAGE_ERROR}, {"message", "quelmix-config-lsp: " + message}});
+}
+
+json capabilities(const client_options &options) {
   return {{"capabilities",
-           {{"positionEncoding", "utf-16"},
+           {{"positionEncoding", options.utf8 ? "utf-8" : "utf-16"},
             {"textDocumentSync", {{"openClose", true}, {"change", 1}}},
             {"hoverProvider", true},
             {"completionProvider", {{"triggerCharacters", json::array({"["})}}},
@@ -52,12 +66,13 @@ json capabilities() {
 
 // A change with a range replaces that range (clients may send them even
 // to a full-sync server); one without replaces the whole text.
-void apply_change(std::string &text, const json &change) {
+void apply_change(std::string &text, const json &change,
+                  const client_options &options) {
   if (!change.contains("range")) {
     text = change.at("text").get<std::string>();
     return;
   }
-  const auto offset = [&text](const json &position) {
+  const auto offset = [&text, &options](const json &position) {
     const auto line = position.at("line").get<std::size_t>();
     std::size_t start = 0;
     for (std::size_t l = 0; l < line; ++l) {
@@ -69,9 +84,12 @@ void apply_change(std::string &text, const json &change) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos)
       end = text.size();
+    const auto character = position.at("character").get<std::size_t>();
     return start +
-           byte_offset(std::string_view(text).substr(start, end - start),
-                       position.at("character").get<std::size_t>());
+           (options.utf8
+                ? std::min(character, end - start)
+                : byte_offset(std::string_view(text).substr(start, end - start),
+                              character));
   };
   const json &range = change.at("range");
   const std::size_t begin = offset(range.at("start"));
@@ -89,23 +107,43 @@ struct dispatcher {
   server &s;
   std::vector<std::string> &out;
 
-  void publish(const std::string &uri, const std::string *text) {
-    out.push_back(
-        dump({{"jsonrpc", "2.0"},
-              {"method", "textDocument/publishDiagnostics"},
-              {"params",
-               {{"uri", uri},
-                {"diagnostics",
-                 text != nullptr ? diagnostics_of(*text) : json::array()}}}}));
-  }
-
-  const std::string &text_of(const json &params) {
+  const server::document &document_of(const json &params) {
     const auto &uri =
         params.at("textDocument").at("uri").get_ref<const std::string &>();
     const auto found = s.documents_.find(uri);
     if (found == s.documents_.end())
       throw std::invalid_argument("document not open: " + uri);
-    return found->second.text;
+    return found->second;
+  }
+
+  void configure(const json &settings) {
+    std::string problem;
+    if (!apply_settings(settings, s.options_, problem))
+      out.push_back(show_error(problem));
+    for (const auto &[uri, document] : s.documents_)
+      s.pending_.insert(uri);
+  }
+
+  void open(const json &params) {
+    const json &document = params.at("textDocument");
+    const std::string uri = document.at("uri").get<std::string>();
+    server::document &d = s.documents_[uri];
+    d.text = document.at("text").get<std::string>();
+    d.version = document.value("version", 0LL);
+    s.pending_.insert(uri);
+  }
+
+  void change(const json &params) {
+    const std::string uri =
+        params.at("textDocument").at("uri").get<std::string>();
+    const auto found = s.documents_.find(uri);
+    if (found == s.documents_.end())
+      return;
+    for (const json &change : params.at("contentChanges"))
+      apply_change(found->second.text, change, s.options_);
+    found->second.version =
+        params.at("textDocument").value("version", found->second.version);
+    s.pending_.insert(uri);
   }
 
   void notification(const std::string &method, const json &params) {
@@ -116,53 +154,74 @@ struct dispatcher {
     if (!s.initialized_ || s.shutting_down_)
       return;
     if (method == "textDocument/didOpen") {
-      const json &document = params.at("textDocument");
-      const std::string uri = document.at("uri").get<std::string>();
-      server::document &d = s.documents_[uri];
-      d.text = document.at("text").get<std::string>();
-      d.version = document.value("version", 0LL);
-      publish(uri, &d.text);
+      open(params);
     } else if (method == "textDocument/didChange") {
-      const std::string uri =
-          params.at("textDocument").at("uri").get<std::string>();
-      const auto found = s.documents_.find(uri);
-      if (found == s.documents_.end())
-        return;
-      for (const json &change : params.at("contentChanges"))
-        apply_change(found->second.text, change);
-      found->second.version =
-          params.at("textDocument").value("version", found->second.version);
-      publish(uri, &found->second.text);
+      change(params);
     } else if (method == "textDocument/didClose") {
       const std::string uri =
           params.at("textDocument").at("uri").get<std::string>();
       s.documents_.erase(uri);
-      publish(uri, nullptr);
+      s.pending_.insert(uri);
+    } else if (method == "workspace/didChangeConfiguration") {
+      configure(params.value("settings", json::object()));
     }
     // Every other notification ("initialized", "$/cancelRequest", ...)
     // needs nothing from this server.
   }
 
+  json initialize(const json &params) {
+    if (s.initialized_)
+      throw std::invalid_argument("the server is initialized already");
+    s.initialized_ = true;
+    take_client_capabilities(params.value("capabilities", json::object()),
+                             s.options_);
+    if (params.contains("initializationOptions"))
+      configure(params["initializationOptions"]);
+    return capabilities(s.options_);
+  }
+
   json request(const std::string &method, const json &params) {
-    if (method == "initialize") {
-      s.initialized_ = true;
-      return capabilities();
-    }
+    if (method == "initialize")
+      return initialize(params);
     if (method == "shutdown") {
       s.shutting_down_ = true;
       return nullptr;
     }
     if (method == "textDocument/hover")
-      return hover_at(text_of(params), params.at("position"));
+      return hover_at(analyse(params), params.at("position"));
     if (method == "textDocument/completion")
-      return completion_at(text_of(params), params.at("position"));
+      return completion_at(analyse(params), params.at("position"));
     if (method == "textDocument/documentSymbol")
-      return symbols_of(text_of(params));
+      return symbols_of(analyse(params));
     if (method == "textDocument/formatting")
-      return formatting_edits(text_of(params));
+      return formatting_edits(analyse(params));
     throw unknown_method{};
   }
+
+  analysis analyse(const json &params) {
+    return analysis(document_of(params).text, s.options_);
+  }
 };
+
+std::vector<std::string> server::flush() {
+  std::vector<std::string> out;
+  for (const std::string &uri : pending_) {
+    json params = {{"uri", uri}, {"diagnostics", json::array()}};
+    const auto found = documents_.find(uri);
+    if (found != documents_.end()) {
+      params["version"] = found->second.version;
+      params["diagnostics"] =
+          diagnostics_of(analysis(found->second.text, options_));
+    }
+    out.push_back(notification("textDocument/publishDiagnostics", params));
+  }
+  pending_.clear();
+  return out;
+}
+
+std::vector<std::string> server::dropped(std::string_view why) {
+  return {show_error(std::string(why))};
+}
 
 std::vector<std::string> server::handle(std::string_view body) {
   std::vector<std::string> out;
@@ -216,7 +275,9 @@ std::vector<std::string> server::handle(std::string_view body) {
   } catch (const json::exception &error) {
     out.push_back(error_reply(id, INVALID_PARAMS, error.what()));
   } catch (const std::invalid_argument &error) {
-    out.push_back(error_reply(id, INVALID_PARAMS, error.what()));
+    out.push_back(error_reply(
+        id, method == "initialize" ? INVALID_REQUEST : INVALID_PARAMS,
+        error.what()));
   } catch (const std::exception &error) {
     out.push_back(error_reply(id, INTERNAL_ERROR, error.what()));
   }

@@ -2,13 +2,21 @@
 // The language server's state and its answer to each message. It never
 // throws and never stops on what it receives: a message it cannot read
 // gets a JSON-RPC error, and the server goes on.
+//
+// Changes are taken in as they come, but a document is analysed for its
+// diagnostics only when the caller flushes, which the main loop does once
+// no more input is waiting: a burst of changes is analysed once, for its
+// latest version.
 #pragma once
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "document.hpp"
 
 namespace quelmix::lsp {
 
@@ -17,6 +25,13 @@ public:
   // Answers one message body; returns the bodies to send back (responses
   // and notifications), in order.
   std::vector<std::string> handle(std::string_view body);
+
+  // Word of a frame the reader dropped: an error message for the user.
+  std::vector<std::string> dropped(std::string_view why);
+
+  // publishDiagnostics for every document changed, opened or closed since
+  // the last flush, with the version it was analysed at.
+  std::vector<std::string> flush();
 
   // Set once "exit" has arrived: the process's exit status (0 after a
   // "shutdown" request, 1 without one, as the protocol says).
@@ -29,6 +44,8 @@ private:
   };
 
   std::map<std::string, document, std::less<>> documents_;
+  std::set<std::string, std::less<>> pending_; // to publish at the flush
+  client_options options_;
   bool initialized_ = false;
   bool shutting_down_ = false;
   std::optional<int> exit_status_;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/dump.hpp"
+#include "dump.hpp"
 
 #include <cstdint>
 

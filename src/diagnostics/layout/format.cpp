@@ -1,19 +1,17 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/format.hpp"
+#include "diagnostics/layout/format.hpp"
 
 #include <cstring>
 #include <vector>
 
-#include "diagnostics/engine.hpp"
-#include "diagnostics/same_record.hpp"
+#include "diagnostics/analysis/engine.hpp"
+#include "diagnostics/analysis/same_record.hpp"
 #include "loader/convert.hpp"
-#include "loader/tables.hpp"
+#include "loader/schema.hpp"
 #include "parser/text.hpp"
 
 namespace quelmix {
 namespace {
-
-constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 
 // A physical line: its bytes without the line ending, and the ending ("\n",
 // "\r\n", or what the file ends with).
@@ -40,20 +38,12 @@ std::vector<source_line> split_lines(std::string_view text) {
   return lines;
 }
 
-// Values whose pieces the loader converts one by one: commands in board and
-// register sections, SIZE and FORMAT in the camera section.
+// Values whose pieces the loader converts one by one (commands, SIZE,
+// FORMAT): the schema says which keys take lists.
 bool is_list_key(std::uint32_t section, const std::string &name) {
-  switch (section & CONFIG_SECTION_MASK) {
-  case CONFIG_TYPE_BOARD:
-  case CONFIG_TYPE_REGISTER:
-    return lookup_code(register_key_table, name.c_str()) != 0;
-  case CONFIG_TYPE_CAMERA: {
-    const std::uint32_t key = lookup_code(camera_key_table, name.c_str());
-    return key == CAMERA_KEY_SIZE || key == CAMERA_KEY_FORMAT;
-  }
-  default:
-    return false;
-  }
+  const schema::key_spec *key =
+      schema::find_key(schema::keys_of_section(section), name);
+  return key != nullptr && schema::takes_list(*key);
 }
 
 // "1,2 ,  3" reads "1, 2, 3". A piece of no length stays empty (the loader
@@ -117,14 +107,16 @@ bool reads_as(const std::string &line, const std::string &name,
   return list ? same_values(event.value, value) : event.value == value;
 }
 
+std::string_view part(std::string_view content, text_span span) {
+  return content.substr(span.begin, span.end - span.begin);
+}
+
 std::string entry_layout(std::string_view content, const line_info &info) {
-  const std::string name(
-      content.substr(info.name_begin, info.name_end - info.name_begin));
-  const std::string value(
-      content.substr(info.value_begin, info.value_end - info.value_begin));
-  const std::string_view comment = trim(content.substr(info.value_end));
+  const std::string name(part(content, info.name));
+  const std::string value(part(content, info.value));
+  const std::string_view comment = part(content, info.comment);
   const bool list = is_list_key(info.section, name);
-  std::string laid = list ? list_layout(value) : value;
+  const std::string laid = list ? list_layout(value) : value;
   // Appended piece by piece: `" " + text` draws a false -Wrestrict from
   // GCC 12 at -O3.
   std::string line = name;
@@ -158,12 +150,76 @@ bool loads_alike(std::string_view before, std::string_view after) {
   // The parser sees line 1 without its byte-order mark.
   const auto seen = [](std::string_view text, std::int64_t line) {
     std::string_view shown = line_index(text).line_text(line);
-    if (line == 1 && shown.substr(0, 3) == BYTE_ORDER_MARK)
-      shown.remove_prefix(3);
+    if (line == 1 && starts_with_byte_order_mark(shown))
+      shown.remove_prefix(BYTE_ORDER_MARK.size());
     return shown;
   };
   return seen(before, x.result_line) == seen(after, y.result_line);
 }
+
+// The layout of one physical line: `content` without its ending (and on
+// line 1 without a byte-order mark, which `info`'s spans are shifted for).
+std::string laid_out(std::string_view content, const line_info &info) {
+  switch (info.role) {
+  case line_role::entry:
+    return entry_layout(content, info);
+  case line_role::header:
+    return std::string(trim(content));
+  default:
+    return std::string(trim_right(content)); // a comment, kept as written
+  }
+}
+
+// Spans of a line whose first `shift` bytes are dropped.
+line_info shifted(line_info info, std::uint32_t shift) {
+  for (text_span *span : {&info.name, &info.value, &info.comment}) {
+    span->begin = span->begin >= shift ? span->begin - shift : 0;
+    span->end = span->end >= shift ? span->end - shift : 0;
+  }
+  return info;
+}
+
+bool kept_verbatim(const line_info &info) {
+  return !info.whole || info.role == line_role::bad ||
+         info.role == line_role::block_start ||
+         info.role == line_role::block_text ||
+         info.role == line_role::block_end;
+}
+
+// Writes the lines in order and decides the blank lines between them: one
+// before a header, at most one elsewhere, none first or last.
+struct layout_writer {
+  std::string out;
+  bool marked = false;        // the text starts with a byte-order mark
+  bool emitted = false;       // a line other than a blank one is out
+  std::string_view last_end;  // the ending of the line last written
+  std::string_view blank_end; // the first pending blank line's ending
+  bool blank_pending = false;
+
+  void blank(std::string_view ending) {
+    if (!blank_pending)
+      blank_end = ending;
+    blank_pending = true;
+  }
+
+  // A line that starts with the byte-order mark's bytes must not become
+  // line 1, where the parser would skip them.
+  void separate(bool header, bool first_line, std::string_view content) {
+    if (emitted && (blank_pending || header))
+      out += blank_pending && !blank_end.empty() ? blank_end : last_end;
+    else if (!emitted && !first_line && !marked &&
+             starts_with_byte_order_mark(content))
+      out += blank_end.empty() ? std::string_view("\n") : blank_end;
+    blank_pending = false;
+  }
+
+  void line(std::string_view text, std::string_view ending) {
+    out += text;
+    out += ending;
+    last_end = ending;
+    emitted = true;
+  }
+};
 
 } // namespace
 
@@ -172,60 +228,30 @@ formatted_text format_text(std::string_view bytes) {
   const checked_text checked = check_text(bytes, scratch);
   quelmix_release_config(&scratch);
 
-  const bool marked = bytes.substr(0, 3) == BYTE_ORDER_MARK;
-  std::string out(marked ? BYTE_ORDER_MARK : "");
+  layout_writer writer;
+  writer.marked = starts_with_byte_order_mark(bytes);
+  if (writer.marked)
+    writer.out = BYTE_ORDER_MARK;
   const std::vector<source_line> lines = split_lines(bytes);
-  bool emitted = false;       // a line other than a blank one is out
-  std::string_view last_end;  // the ending of the line last written
-  std::string_view blank_end; // the first pending blank line's ending
-  bool blank_pending = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const line_info &info = checked.lines[i];
-    std::string_view content = lines[i].content;
-    const std::size_t shift = (i == 0 && marked) ? 3 : 0;
-    content.remove_prefix(shift);
-    line_info shifted = info;
-    shifted.name_begin -= static_cast<std::uint32_t>(shift);
-    shifted.name_end -= static_cast<std::uint32_t>(shift);
-    shifted.value_begin -= static_cast<std::uint32_t>(shift);
-    shifted.value_end -= static_cast<std::uint32_t>(shift);
-
-    const bool verbatim = !info.whole || info.role == line_role::bad ||
-                          info.role == line_role::block_start ||
-                          info.role == line_role::block_text ||
-                          info.role == line_role::block_end;
+    const bool verbatim = kept_verbatim(info);
     if (!verbatim && info.role == line_role::blank) {
-      if (!blank_pending)
-        blank_end = lines[i].ending;
-      blank_pending = true;
+      writer.blank(lines[i].ending);
       continue;
     }
-    // One blank line before a header, at most one elsewhere, none first;
-    // but a line that starts with the byte-order mark's bytes must not
-    // become line 1, where the parser would skip them.
-    if (emitted &&
-        (blank_pending || (info.role == line_role::header && !verbatim))) {
-      out += blank_pending && !blank_end.empty() ? blank_end : last_end;
-    } else if (!emitted && i > 0 && !marked &&
-               content.substr(0, 3) == BYTE_ORDER_MARK) {
-      out += blank_end.empty() ? std::string_view("\n") : blank_end;
-    }
-    blank_pending = false;
-    if (verbatim)
-      out += content;
-    else if (info.role == line_role::entry)
-      out += entry_layout(content, shifted);
-    else if (info.role == line_role::header)
-      out += trim(content);
-    else
-      out += trim_right(content); // a comment, kept as written
-    out += lines[i].ending;
-    last_end = lines[i].ending;
-    emitted = true;
+    const std::uint32_t shift =
+        (i == 0 && writer.marked) ? BYTE_ORDER_MARK.size() : 0;
+    const std::string_view content = lines[i].content.substr(shift);
+    writer.separate(info.role == line_role::header && !verbatim, i == 0,
+                    content);
+    writer.line(verbatim ? std::string(content)
+                         : laid_out(content, shifted(info, shift)),
+                lines[i].ending);
   }
   // Blank lines at the end go; the last line keeps its own ending.
-  if (loads_alike(bytes, out))
-    return {std::move(out), false};
+  if (loads_alike(bytes, writer.out))
+    return {std::move(writer.out), false};
   return {std::string(bytes), true};
 }
 

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The diagnostics engine: loads a file exactly as the library does and says,
 // line by line and with positions, what the loader did with it. Every tool
-// (checker, formatter, language server) is a front end over it.
+// (checker, formatter, language server, record diff) is a front end over it.
 //
 // It runs the library's own parser and handler over the bytes, with a line
-// reader that behaves like the library's and remembers where each piece
-// starts, and listens to the parser (every bad line), the loader (every
-// line it ignores) and each entry as it is stored (values the loader reads
-// otherwise than they are written). It never writes the record itself.
+// reader that cuts the very pieces the library reads and remembers where
+// each starts, and listens: the parser tells what each line is and where
+// its parts stand, and every bad line; the loader tells every line it
+// ignores; each stored entry is read back from the record and compared
+// with how it is written. It never writes the record itself.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics/diagnostic.hpp"
+#include "diagnostics/messages/kinds.hpp"
 #include "loader/loader.hpp"
 
 namespace quelmix {
@@ -51,6 +52,13 @@ enum class line_role : std::uint8_t {
   bad,         // a line the library refuses (the header that cut a block too)
 };
 
+// Bytes [begin, end) of a physical line; empty when begin == end.
+struct text_span {
+  std::uint32_t begin = 0;
+  std::uint32_t end = 0;
+  bool empty() const noexcept { return begin == end; }
+};
+
 struct line_info {
   line_role role = line_role::blank;
   // Read as one piece: no longer than 1023 bytes and without a NUL byte.
@@ -58,10 +66,13 @@ struct line_info {
   // The code of the section the line is in (a header's own, after it; 0
   // before any header and in sections the loader does not know).
   std::uint32_t section = 0;
-  // For an entry: byte offsets within the line of the name and the value
-  // as the parser delivered them (trimmed; the value without its comment).
-  std::uint32_t name_begin = 0, name_end = 0;
-  std::uint32_t value_begin = 0, value_end = 0;
+  // Byte offsets within the line (a byte-order mark on line 1 counted).
+  // An entry's name and value as the parser delivered them (trimmed; the
+  // value without its comment); a header's name between its brackets.
+  text_span name, value;
+  // A comment line's text, an entry's inline comment, or what follows a
+  // header's last "]".
+  text_span comment;
 };
 
 struct checked_text {
@@ -72,6 +83,13 @@ struct checked_text {
   // The library's result as a line of the file (0 when the result is not a
   // line), so nobody has to translate between the two numberings.
   std::int64_t result_line = 0;
+  // Why the library returns what it does, in words ("code block opened on
+  // line 3 is never closed"); empty for 0.
+  std::string result_reason;
+  // The first bad line as the file numbers it (0 when there is none). It
+  // differs from result_line when a code block left open later names the
+  // result instead.
+  std::int64_t first_error_line = 0;
   std::size_t errors = 0;
   std::size_t warnings = 0;
   // One per physical line of the file.
@@ -82,13 +100,8 @@ struct checked_text {
 // and explains every line.
 checked_text check_text(std::string_view bytes, camera_config &config);
 
-// Reads a whole file, or standard input for "-". Returns cannot_open or
-// cannot_read, with errno in `error`, when it cannot; none otherwise.
-parse_error read_input(const char *path, std::string &bytes, int &error);
-
-// read_input and check_text; a file that cannot be read gives the
-// library's -1 and one cannot-open or cannot-read diagnostic.
-checked_text check_file(const char *path, camera_config &config,
-                        std::string *bytes = nullptr);
+// What a file that cannot be read gives: the library's -1 and one
+// cannot-open or cannot-read diagnostic with the system's words.
+checked_text unreadable(parse_error failure, int system_error);
 
 } // namespace quelmix

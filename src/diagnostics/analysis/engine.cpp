@@ -1,0 +1,495 @@
+// SPDX-License-Identifier: MIT
+#include "diagnostics/analysis/engine.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+#include "diagnostics/analysis/markers.hpp"
+#include "diagnostics/analysis/values.hpp"
+#include "diagnostics/messages/describe.hpp"
+#include "diagnostics/messages/warnings.hpp"
+#include "diagnostics/messages/words.hpp"
+#include "loader/convert.hpp"
+#include "loader/tables.hpp"
+#include "parser/line_reader.hpp"
+#include "parser/text.hpp"
+
+namespace quelmix {
+
+line_index::line_index(std::string_view text) : text_(text) {
+  starts_.push_back(0);
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\n' && i + 1 < text.size())
+      starts_.push_back(i + 1);
+}
+
+std::int64_t line_index::line_of(std::size_t offset) const {
+  return std::upper_bound(starts_.begin(), starts_.end(), offset) -
+         starts_.begin();
+}
+
+std::int64_t line_index::column_of(std::size_t offset) const {
+  return static_cast<std::int64_t>(offset - line_start(line_of(offset))) + 1;
+}
+
+std::size_t line_index::line_start(std::int64_t line) const {
+  return starts_[static_cast<std::size_t>(line - 1)];
+}
+
+std::string_view line_index::line_text(std::int64_t line) const {
+  const std::size_t begin = line_start(line);
+  std::size_t end = line < line_count()
+                        ? starts_[static_cast<std::size_t>(line)]
+                        : text_.size();
+  if (end > begin && text_[end - 1] == '\n')
+    --end;
+  return text_.substr(begin, end - begin);
+}
+
+checked_text unreadable(parse_error failure, int system_error) {
+  checked_text failed;
+  failed.report.parse.line = -1;
+  failed.report.parse.error = failure;
+  failed.report.parse.system_error = system_error;
+  const problem_words words = describe_problem(failure, load_error::none);
+  failed.result_reason =
+      std::string(words.words) + ": " + std::strerror(system_error);
+  failed.diagnostics.push_back(
+      {words.kind, 0, 0, failed.result_reason, "", -1});
+  failed.errors = 1;
+  return failed;
+}
+
+namespace {
+
+// One check_text call: the library's parse with its listeners attached.
+struct engine {
+  std::string_view bytes;
+  line_index lines;
+  camera_config &config;
+  // Offset of every piece the parser read, by library line - 1.
+  std::vector<std::size_t> pieces;
+  string_source source;
+  load_context context;
+  parse_outcome outcome;
+  load_observer observer{};
+  parse_listener listener{};
+  std::vector<diagnostic> found;
+  std::vector<line_info> roles; // by physical line - 1
+  // The line in hand, as the parser told it, and where its piece starts.
+  line_event current;
+  std::size_t current_piece = 0;
+  // The current section's name as the handler heard it, and whether a
+  // header has been read at all.
+  std::string section;
+  bool header_seen = false;
+  // Where the open (or last) code block's start marker stands.
+  std::size_t block_marker = 0;
+  // The loader said it ignores the event in hand.
+  bool event_ignored = false;
+  // The line in hand looks like a code-block marker and is not one: its
+  // warning says more than the loader's complaint about an empty key.
+  bool near_miss = false;
+  // A header that an open code block swallowed: the section did not change,
+  // so until the next header the loader's complaints about keys would blame
+  // the wrong cause (the error on that header says what happened).
+  bool header_swallowed = false;
+  // The first bad line as the library numbers it (an open code block may
+  // name the result instead).
+  std::int64_t first_error = 0;
+
+  engine(std::string_view text, camera_config &record)
+      : bytes(text), lines(text),
+        config(record), source{text.data(), text.size()}, context{&record},
+        roles(static_cast<std::size_t>(lines.line_count())) {}
+
+  std::size_t piece_offset(std::int64_t library_line) const {
+    if (library_line < 1 || pieces.empty())
+      return 0;
+    const auto index =
+        std::min(static_cast<std::size_t>(library_line - 1), pieces.size() - 1);
+    return pieces[index];
+  }
+
+  // The file offset of byte `at` of the line in hand.
+  std::size_t offset_in_line(std::uint32_t at) const {
+    return current_piece + at;
+  }
+
+  line_info &role_of(std::size_t offset) {
+    return roles[static_cast<std::size_t>(lines.line_of(offset) - 1)];
+  }
+
+  // A span of the line in hand as a span of its physical line.
+  text_span physical(line_span span) const {
+    const auto shift = static_cast<std::uint32_t>(
+        current_piece - lines.line_start(lines.line_of(current_piece)));
+    return {span.begin + shift, span.end + shift};
+  }
+
+  void add(diagnostic_kind kind, std::size_t offset, std::int64_t library_line,
+           std::string message, std::string hint = {}) {
+    found.push_back(diagnostic{kind, lines.line_of(offset),
+                               lines.column_of(offset), std::move(message),
+                               std::move(hint), library_line});
+  }
+};
+
+char *read_piece(char *buffer, int size, void *user) {
+  auto &e = *static_cast<engine *>(user);
+  const std::size_t offset = e.bytes.size() - e.source.left;
+  char *line = read_string_line(buffer, size, &e.source);
+  if (line != nullptr)
+    e.pieces.push_back(offset);
+  return line;
+}
+
+line_role role_for(line_kind kind) {
+  switch (kind) {
+  case line_kind::blank:
+    return line_role::blank;
+  case line_kind::comment:
+    return line_role::comment;
+  case line_kind::header:
+    return line_role::header;
+  case line_kind::entry:
+    return line_role::entry;
+  case line_kind::block_start:
+    return line_role::block_start;
+  case line_kind::block_text:
+    return line_role::block_text;
+  case line_kind::block_end:
+    return line_role::block_end;
+  case line_kind::bad_header:
+  case line_kind::bad_entry:
+  case line_kind::block_cut:
+    break;
+  }
+  return line_role::bad;
+}
+
+// What is wrong with a marker-like line: spelt otherwise than the marker,
+// or the marker itself where it is not one (an end marker outside a block,
+// a start marker with a comment after it).
+std::string marker_words(const line_event &event, std::string_view text,
+                         const char *meant) {
+  if (event.kind == line_kind::block_text)
+    return quoted(text) + " is not the end marker; the code block goes on";
+  if (!equals_ignoring_case(std::string(text).c_str(), meant))
+    return quoted(text) +
+           " is not a code-block marker; the library reads an entry";
+  if (meant == CODE_BLOCK_END)
+    return "end marker outside a code block; the library reads an entry";
+  return "a start marker with a comment after it is no marker; the library "
+         "reads an entry";
+}
+
+// A line that reads like a code-block marker but is not one: an entry, or
+// in a block a line that was meant to end it.
+void check_marker_spelling(engine &e, const line_event &event) {
+  const bool in_block = event.kind == line_kind::block_text;
+  const std::size_t begin =
+      e.offset_in_line(in_block ? event.value.begin : event.name.begin);
+  const std::size_t end = e.offset_in_line(event.value.end);
+  const std::string_view text = trim(e.bytes.substr(begin, end - begin));
+  const char *meant = near_miss_marker(text);
+  if (meant == nullptr || (in_block && meant != CODE_BLOCK_END))
+    return;
+  e.near_miss = true;
+  const bool exact = equals_ignoring_case(std::string(text).c_str(), meant);
+  e.add(diagnostic_kind::near_miss_marker,
+        static_cast<std::size_t>(text.data() - e.bytes.data()), event.line,
+        marker_words(event, text, meant),
+        exact
+            ? (meant == CODE_BLOCK_END
+                   ? std::string("a code block starts with ") + CODE_BLOCK_START
+                   : std::string("put the comment on a line of its own"))
+            : std::string("the marker is written ") + meant +
+                  " (six \"=\" on each side; letter case does not matter)");
+}
+
+void on_line(void *user, const line_event &event) {
+  auto &e = *static_cast<engine *>(user);
+  e.current = event;
+  e.current_piece = e.piece_offset(event.line);
+  e.near_miss = false;
+  line_info &info = e.role_of(e.current_piece);
+  info.role = role_for(event.kind);
+  info.name = e.physical(event.name);
+  info.value = e.physical(event.value);
+  info.comment = e.physical(event.comment);
+  if (event.kind == line_kind::block_start)
+    e.block_marker = e.offset_in_line(event.name.begin);
+  if (event.kind == line_kind::entry || event.kind == line_kind::block_text)
+    check_marker_spelling(e, event);
+}
+
+// Where an event's complaint belongs: a header's "[", an entry's key, a
+// code block's start marker.
+std::size_t event_offset(const engine &e) {
+  switch (e.current.kind) {
+  case line_kind::header:
+  case line_kind::bad_header:
+    return e.offset_in_line(e.current.name.begin - 1);
+  case line_kind::block_end:
+  case line_kind::block_cut:
+    return e.block_marker;
+  default:
+    return e.offset_in_line(e.current.name.begin);
+  }
+}
+
+bool ignores_line(warning_kind kind) {
+  return kind != warning_kind::value_cut &&
+         kind != warning_kind::key_repeated &&
+         kind != warning_kind::code_block_replaced;
+}
+
+void on_warning(void *user, const load_warning &warning) {
+  auto &e = *static_cast<engine *>(user);
+  e.event_ignored = e.event_ignored || ignores_line(warning.kind);
+  const bool key_complaint = warning.kind == warning_kind::unknown_key ||
+                             warning.kind == warning_kind::command_out_of_place;
+  if ((e.header_swallowed && key_complaint) ||
+      (e.near_miss &&
+       (key_complaint || warning.kind == warning_kind::key_before_section)))
+    return;
+  warning_text text = describe_warning(warning);
+  std::size_t offset = event_offset(e);
+  if (warning.kind == warning_kind::value_cut)
+    offset = e.offset_in_line(e.current.value.begin) + warning.count;
+  const std::int64_t line = e.current.kind == line_kind::block_end
+                                ? e.current.block_line
+                                : e.current.line;
+  e.add(text.kind, offset, line, std::move(text.message), std::move(text.hint));
+}
+
+// The start of value number `index` (0-based) of a list, as an offset in
+// the value, skipping the empty pieces as the loader does.
+std::size_t list_value(const char *value, unsigned index) {
+  for (const char *p = skip_empty_pieces(value); *p != '\0';
+       p = skip_empty_pieces(piece_end(p)))
+    if (index-- == 0)
+      return static_cast<std::size_t>(p - value);
+  return 0;
+}
+
+// Said of an error in a piece that does not start its line.
+std::string continuation_note(const engine &e, std::int64_t library_line) {
+  const std::int64_t column = e.lines.column_of(e.piece_offset(library_line));
+  if (column == 1)
+    return "";
+  return " (this line is longer than 1023 bytes; the library reads it in "
+         "pieces and takes the piece from column " +
+         std::to_string(column) + " for a line of its own)";
+}
+
+std::string section_words(const engine &e) {
+  if (!e.header_seen)
+    return "stay before any section header";
+  return "stay in section " + quoted(e.section);
+}
+
+void unclosed_block(engine &e, const parse_problem &problem) {
+  const std::string opened =
+      std::to_string(e.lines.line_of(e.piece_offset(problem.block_line)));
+  if (e.current.kind == line_kind::block_cut &&
+      e.current.line == problem.line) {
+    e.header_swallowed = true;
+    e.add(diagnostic_kind::unclosed_code_block,
+          e.offset_in_line(e.current.name.begin), problem.line,
+          "code block opened on line " + opened +
+              " is not closed before this header; the block is dropped and "
+              "the header is not read",
+          std::string("close the block with ") + CODE_BLOCK_END +
+              " before the header; until the next header the lines below " +
+              section_words(e));
+    return;
+  }
+  e.add(diagnostic_kind::unclosed_code_block, e.block_marker, problem.line,
+        "code block opened on line " + opened +
+            " is never closed: it runs to the end of the file and is dropped",
+        std::string("close it with ") + CODE_BLOCK_END);
+}
+
+// The hint for a header or entry that a comment cut short.
+std::string comment_hint(const engine &e) {
+  if (e.current.comment.empty())
+    return "";
+  const char first = e.bytes[e.offset_in_line(e.current.comment.begin)];
+  if (first != ';' && first != '/')
+    return "";
+  return "a \";\" or \"//\" after a blank starts a comment";
+}
+
+void on_problem(void *user, const parse_problem &problem) {
+  auto &e = *static_cast<engine *>(user);
+  if (e.first_error == 0 || problem.line < e.first_error)
+    e.first_error = problem.line;
+  if (problem.error == parse_error::unterminated_code_block) {
+    unclosed_block(e, problem);
+    return;
+  }
+  const load_error refused = e.context.last_error;
+  e.role_of(e.current_piece).role = line_role::bad;
+  std::size_t offset = event_offset(e);
+  if (problem.error == parse_error::rejected &&
+      refused == load_error::too_many_values &&
+      e.current.kind == line_kind::entry)
+    offset =
+        e.offset_in_line(e.current.value.begin) +
+        list_value(e.bytes.data() + e.offset_in_line(e.current.value.begin),
+                   CONFIG_MAX_PARAMS);
+  const std::string hint =
+      problem.error == parse_error::rejected ? std::string() : comment_hint(e);
+  const problem_words words = describe_problem(problem.error, refused);
+  e.add(words.kind, offset, problem.line,
+        std::string(words.words) + continuation_note(e, problem.line), hint);
+}
+
+// A stored entry, as the value checks read it back.
+stored_entry entry_stored(const engine &e, const schema::key_spec &key,
+                          std::uint32_t commands_before) {
+  const camera_config &c = e.config;
+  switch (key.record) {
+  case schema::record_kind::camera:
+    return {&c, true};
+  case schema::record_kind::control:
+    return {&c.controls[c.controls_length - 1], c.controls_length > 0};
+  case schema::record_kind::command:
+    if (c.configs_length == commands_before)
+      return {};
+    return {&c.configs[c.configs_length - 1], true};
+  case schema::record_kind::none:
+    break;
+  }
+  return {};
+}
+
+void check_entry(engine &e, const char *name, const char *value,
+                 std::uint32_t commands_before) {
+  const schema::key_spec *key =
+      schema::find_key(schema::keys_of_section(e.context.section_code), name);
+  if (key == nullptr)
+    return;
+  const std::size_t base = e.offset_in_line(e.current.value.begin);
+  for (value_finding &f :
+       check_value(*key, value, entry_stored(e, *key, commands_before)))
+    e.add(f.kind, base + f.at, e.current.line, std::move(f.message),
+          std::move(f.hint));
+}
+
+int on_event(void *user, const char *section, const char *name,
+             const char *value) {
+  auto &e = *static_cast<engine *>(user);
+  e.event_ignored = false;
+  const bool header = e.current.kind == line_kind::header;
+  if (header) {
+    e.header_swallowed = false;
+    e.header_seen = true;
+    e.section = section;
+  }
+  const std::uint32_t commands_before = e.config.configs_length;
+  const int accepted = config_handler(&e.context, section, name, value);
+  if (header)
+    e.role_of(e.current_piece).section = e.context.section_code;
+  if (accepted != 0 && e.current.kind == line_kind::entry && !e.event_ignored)
+    check_entry(e, name, value, commands_before);
+  return accepted;
+}
+
+// Lines without an event are blank (a comment in a piece the parser did
+// not start a line with is still a comment); sections run from one header
+// to the next; a line read in pieces or holding a NUL is not whole.
+void finish_roles(engine &e) {
+  std::uint32_t section = 0;
+  for (std::int64_t line = 1; line <= e.lines.line_count(); ++line) {
+    line_info &info = e.roles[static_cast<std::size_t>(line - 1)];
+    const std::string_view text = e.lines.line_text(line);
+    if (info.role == line_role::header)
+      section = info.section;
+    info.section = section;
+    if (text.size() >= LINE_BUFFER_SIZE - 1 ||
+        text.find('\0') != std::string_view::npos)
+      info.whole = false;
+  }
+}
+
+// Lines the library reads in several pieces, and NUL bytes, which end what
+// the parser sees of a piece.
+void check_bytes(engine &e) {
+  std::int64_t reported = 0;
+  for (std::size_t i = 0; i < e.pieces.size(); ++i) {
+    const std::size_t offset = e.pieces[i];
+    const std::int64_t line = e.lines.line_of(offset);
+    if (e.lines.column_of(offset) == 1 || line == reported)
+      continue;
+    reported = line;
+    e.add(diagnostic_kind::long_line, offset, static_cast<std::int64_t>(i) + 1,
+          "line is " + std::to_string(e.lines.line_text(line).size()) +
+              " bytes long; the library reads at most 1023 bytes at a time "
+              "and takes each piece for a line of its own");
+  }
+  for (std::size_t at = e.bytes.find('\0'); at != std::string_view::npos;
+       at = e.bytes.find('\0', at + 1)) {
+    e.add(diagnostic_kind::nul_byte, at, 0,
+          "NUL byte; the library reads nothing after it on this line");
+    const std::size_t newline = e.bytes.find('\n', at);
+    if (newline == std::string_view::npos)
+      break;
+    at = newline;
+  }
+}
+
+// The result in words: the reason for the error line, or for an open
+// code block the line that opened it.
+std::string result_reason(const engine &e, const checked_text &checked) {
+  const std::int32_t result = checked.report.parse.line;
+  if (result <= 0)
+    return "";
+  if (checked.report.parse.error == parse_error::unterminated_code_block) {
+    for (const diagnostic &d : e.found)
+      if (d.kind == diagnostic_kind::unclosed_code_block &&
+          d.library_line == result)
+        return d.message;
+  }
+  return describe_problem(checked.report.parse.error, checked.report.error)
+      .words;
+}
+
+} // namespace
+
+checked_text check_text(std::string_view bytes, camera_config &config) {
+  engine e(bytes, config);
+  e.observer = load_observer{on_warning, &e};
+  e.listener = parse_listener{on_line, on_problem, &e};
+  e.context.observer = &e.observer;
+  e.outcome.listener = &e.listener;
+  parse_lines(read_piece, &e, on_event, &e, &e.outcome);
+  finish_load(e.context);
+  check_bytes(e);
+  finish_roles(e);
+
+  checked_text checked;
+  checked.report.parse = e.outcome;
+  checked.report.parse.listener = nullptr;
+  if (e.outcome.error == parse_error::rejected)
+    checked.report.error = e.context.first_error;
+  if (e.outcome.line > 0)
+    checked.result_line = e.lines.line_of(e.piece_offset(e.outcome.line));
+  if (e.first_error > 0)
+    checked.first_error_line = e.lines.line_of(e.piece_offset(e.first_error));
+  checked.result_reason = result_reason(e, checked);
+  std::stable_sort(e.found.begin(), e.found.end(),
+                   [](const diagnostic &a, const diagnostic &b) {
+                     return a.line != b.line ? a.line < b.line
+                                             : a.column < b.column;
+                   });
+  for (const diagnostic &d : e.found)
+    ++(d.level() == severity::error ? checked.errors : checked.warnings);
+  checked.diagnostics = std::move(e.found);
+  checked.lines = std::move(e.roles);
+  return checked;
+}
+
+} // namespace quelmix

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: MIT
+#include "diagnostics/analysis/entry_value.hpp"
+
+#include <cstring>
+
+#include "loader/fields.hpp"
+#include "loader/loader.hpp"
+
+namespace quelmix {
+namespace {
+
+// The record the key's line wrote into.
+const void *written_record(const camera_config &config,
+                           schema::record_kind record) {
+  switch (record) {
+  case schema::record_kind::camera:
+    return &config;
+  case schema::record_kind::control:
+    return config.controls_length > 0 ? config.controls : nullptr;
+  case schema::record_kind::command:
+    return config.configs_length > 0 ? config.configs : nullptr;
+  case schema::record_kind::none:
+    break;
+  }
+  return nullptr;
+}
+
+void read_back(entry_value &out, const void *record) {
+  const schema::key_spec &key = *out.key;
+  switch (key.how) {
+  case schema::conversion::text:
+    out.text = text_field(record, key.field);
+    return;
+  case schema::conversion::command: {
+    const auto &entry = *static_cast<const config_entry *>(record);
+    out.numbers.assign(entry.params, entry.params + entry.params_length);
+    return;
+  }
+  case schema::conversion::pair:
+    out.numbers = {read_number(record, key.field),
+                   read_number(record, key.second)};
+    return;
+  default:
+    out.numbers = {read_number(record, key.field)};
+    return;
+  }
+}
+
+} // namespace
+
+entry_value load_entry(std::uint32_t section_code, std::string_view name,
+                       std::string_view value) {
+  entry_value out;
+  const schema::section_spec *section = schema::section_with_code(section_code);
+  if (section == nullptr)
+    return out;
+  out.key = schema::find_key(section->kind->keys, name);
+  if (out.key == nullptr)
+    return out;
+  const std::string key_name(name), text(value), section_name(section->name());
+  camera_config scratch{};
+  load_context context{&scratch};
+  config_handler(&context, section_name.c_str(), nullptr, nullptr);
+  // A zeroed camera record tells nothing of whether the line wrote to it:
+  // a key with the wrong count of values is the only camera line that
+  // changes nothing, and the loader says so by warning.
+  struct counter {
+    static void heard(void *user, const load_warning &warning) {
+      if (warning.kind == warning_kind::wrong_value_count)
+        *static_cast<bool *>(user) = true;
+    }
+  };
+  bool refused = false;
+  const load_observer observer{counter::heard, &refused};
+  context.observer = &observer;
+  const bool accepted = config_handler(&context, section_name.c_str(),
+                                       key_name.c_str(), text.c_str()) != 0;
+  const void *record = written_record(scratch, out.key->record);
+  out.stored = accepted && !refused && record != nullptr;
+  if (out.stored)
+    read_back(out, record);
+  quelmix_release_config(&scratch);
+  return out;
+}
+
+} // namespace quelmix

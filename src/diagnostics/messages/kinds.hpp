@@ -1,0 +1,163 @@
+// SPDX-License-Identifier: MIT
+// Every kind of diagnostic the tools report, and a positioned diagnostic.
+// The kinds' names are an interface: scripts match them, `-Wno-<kind>`
+// takes them, and they never change meaning once published.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quelmix {
+
+enum class severity : std::uint8_t { error, warning };
+
+// The kinds, errors first; `kinds` below is indexed by them.
+enum class diagnostic_kind : std::uint8_t {
+  unclosed_header,
+  missing_separator,
+  unclosed_code_block,
+  too_many_values,
+  out_of_memory,
+  no_record,
+  cannot_open,
+  cannot_read,
+  unknown_section,
+  key_before_section,
+  unknown_key,
+  command_out_of_place,
+  wrong_value_count,
+  value_cut,
+  key_repeated,
+  code_block_ignored,
+  code_block_replaced,
+  value_not_a_number,
+  trailing_text,
+  value_out_of_range,
+  negative_value,
+  lone_format_value,
+  leading_zero,
+  empty_value,
+  comment_in_value,
+  near_miss_marker,
+  long_line,
+  nul_byte,
+};
+
+struct kind_info {
+  diagnostic_kind kind;
+  std::string_view name; // the stable name ("unknown-key")
+  severity level;
+  std::string_view summary; // one line, for help texts and documentation
+};
+
+// README and the manual page list the same.
+inline constexpr kind_info kinds[] = {
+    {diagnostic_kind::unclosed_header, "unclosed-header", severity::error,
+     "a section header without its closing \"]\""},
+    {diagnostic_kind::missing_separator, "missing-separator", severity::error,
+     "an entry without \"=\" or \":\" before any comment"},
+    {diagnostic_kind::unclosed_code_block, "unclosed-code-block",
+     severity::error,
+     "a code block cut short by a header or the end of the file"},
+    {diagnostic_kind::too_many_values, "too-many-values", severity::error,
+     "a command with more than 16 values"},
+    {diagnostic_kind::out_of_memory, "out-of-memory", severity::error,
+     "memory could not be had for a line"},
+    {diagnostic_kind::no_record, "no-record", severity::error,
+     "there was no record to load into"},
+    {diagnostic_kind::cannot_open, "cannot-open", severity::error,
+     "the file cannot be opened"},
+    {diagnostic_kind::cannot_read, "cannot-read", severity::error,
+     "the file cannot be read"},
+    {diagnostic_kind::unknown_section, "unknown-section", severity::warning,
+     "a header names no known section; its lines are ignored"},
+    {diagnostic_kind::key_before_section, "key-before-section",
+     severity::warning, "an entry or code block before the first header"},
+    {diagnostic_kind::unknown_key, "unknown-key", severity::warning,
+     "a key its section does not know"},
+    {diagnostic_kind::command_out_of_place, "command-out-of-place",
+     severity::warning, "a command key outside a board or register section"},
+    {diagnostic_kind::wrong_value_count, "wrong-value-count", severity::warning,
+     "a key with a number of values it does not take"},
+    {diagnostic_kind::value_cut, "value-cut", severity::warning,
+     "a text longer than its field, stored cut"},
+    {diagnostic_kind::key_repeated, "key-repeated", severity::warning,
+     "a camera key set again; the later value wins"},
+    {diagnostic_kind::code_block_ignored, "code-block-ignored",
+     severity::warning, "a code block outside a control section"},
+    {diagnostic_kind::code_block_replaced, "code-block-replaced",
+     severity::warning,
+     "a second code block in one control replaces the first"},
+    {diagnostic_kind::value_not_a_number, "value-not-a-number",
+     severity::warning, "a numeric value without a number, read as 0"},
+    {diagnostic_kind::trailing_text, "trailing-text", severity::warning,
+     "text after a number, ignored (a missing comma?)"},
+    {diagnostic_kind::value_out_of_range, "value-out-of-range",
+     severity::warning,
+     "a number that does not fit its field; what is stored differs"},
+    {diagnostic_kind::negative_value, "negative-value", severity::warning,
+     "a negative number in a field a host reads as unsigned"},
+    {diagnostic_kind::lone_format_value, "lone-format-value", severity::warning,
+     "a FORMAT with one value, which is its high byte"},
+    {diagnostic_kind::leading_zero, "leading-zero", severity::warning,
+     "a decimal number written with a leading zero (not octal)"},
+    {diagnostic_kind::empty_value, "empty-value", severity::warning,
+     "an empty piece in a value list, skipped"},
+    {diagnostic_kind::comment_in_value, "comment-in-value", severity::warning,
+     "\";\", \"//\" or \"#\" that stays part of a value"},
+    {diagnostic_kind::near_miss_marker, "near-miss-marker", severity::warning,
+     "a line that looks like a code-block marker but is not one"},
+    {diagnostic_kind::long_line, "long-line", severity::warning,
+     "a line the library reads as several 1023-byte lines"},
+    {diagnostic_kind::nul_byte, "nul-byte", severity::warning,
+     "a NUL byte; the library ignores the rest of its line"},
+};
+
+inline constexpr std::size_t KIND_COUNT = std::size(kinds);
+
+constexpr const kind_info &info(diagnostic_kind kind) noexcept {
+  return kinds[static_cast<std::size_t>(kind)];
+}
+
+constexpr std::string_view name_of(diagnostic_kind kind) noexcept {
+  return info(kind).name;
+}
+
+// The kind named `name`, if there is one.
+constexpr std::optional<diagnostic_kind>
+kind_named(std::string_view name) noexcept {
+  for (const kind_info &k : kinds)
+    if (k.name == name)
+      return k.kind;
+  return std::nullopt;
+}
+
+constexpr bool rows_in_order() {
+  for (std::size_t i = 0; i < KIND_COUNT; ++i)
+    if (static_cast<std::size_t>(kinds[i].kind) != i)
+      return false;
+  return true;
+}
+static_assert(rows_in_order(), "kinds[] is indexed by diagnostic_kind");
+
+struct diagnostic {
+  diagnostic_kind kind;
+  // The file's own line (1-based, newline-terminated lines, however the
+  // library cuts long ones) and the 1-based byte column where the problem
+  // starts; both 0 for a problem of the file as a whole.
+  std::int64_t line;
+  std::int64_t column;
+  std::string message;
+  std::string hint; // "did you mean ..." and the like; empty when none
+  // The line as the library numbers it (each 1023-byte piece of a long
+  // line counts as one), so that an error can be matched with the result
+  // quelmix_parse_config returns.
+  std::int64_t library_line;
+
+  severity level() const noexcept { return info(kind).level; }
+};
+
+} // namespace quelmix

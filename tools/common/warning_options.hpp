@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+// Which diagnostics a user wants, in the checker's own option words, for
+// every front end that takes them (the checker's command line, the language
+// server's settings).
+#pragma once
+
+#include <set>
+#include <string_view>
+
+#include "diagnostics/messages/kinds.hpp"
+
+namespace quelmix::tools {
+
+struct warning_options {
+  bool warnings = true;               // -w turns them all off, -W on again
+  bool errors = false;                // -Werror: warnings fail the check too
+  std::set<diagnostic_kind> disabled; // -Wno-KIND
+
+  // Reported at all (errors always are).
+  bool shown(const diagnostic &d) const {
+    return d.level() == severity::error ||
+           (warnings && disabled.count(d.kind) == 0);
+  }
+};
+
+// Applies one option: "-w", "-W", "-WKIND", "-Wno-KIND", "-Werror",
+// "-Wno-error", "--warnings" and "--warnings=error". False when `option` is
+// none of those (an unknown or error kind included); nothing changes then.
+bool apply_warning_option(warning_options &options, std::string_view option);
+
+} // namespace quelmix::tools

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#include "document.hpp"
+
+#include <algorithm>
+
+#include "positions.hpp"
+
+namespace quelmix::lsp {
+namespace {
+
+checked_text check(const std::string &text) {
+  camera_config record{};
+  checked_text checked = check_text(text, record);
+  quelmix_release_config(&record);
+  return checked;
+}
+
+} // namespace
+
+analysis::analysis(const std::string &document, const client_options &opts)
+    : text(document), options(opts), index(document), checked(check(document)) {
+}
+
+std::string_view analysis::line(std::int64_t number) const {
+  if (number < 1 || number > index.line_count())
+    return {};
+  std::string_view content = index.line_text(number);
+  if (!content.empty() && content.back() == '\r')
+    content.remove_suffix(1);
+  return content;
+}
+
+const line_info *analysis::info(std::int64_t number) const {
+  if (number < 1 || static_cast<std::size_t>(number) > checked.lines.size())
+    return nullptr;
+  return &checked.lines[static_cast<std::size_t>(number - 1)];
+}
+
+std::size_t analysis::character(std::int64_t number, std::size_t byte) const {
+  const std::string_view content = line(number);
+  byte = std::min(byte, content.size());
+  return options.utf8 ? byte : utf16_units(content, byte);
+}
+
+json analysis::position(std::int64_t number, std::size_t byte) const {
+  return {{"line", number - 1}, {"character", character(number, byte)}};
+}
+
+place analysis::place_of(const json &position) const {
+  const auto requested = position.at("line").get<std::int64_t>();
+  // Past the end is one line past it: nothing there, and nothing to walk.
+  const std::int64_t number =
+      std::clamp<std::int64_t>(requested + 1, 1, index.line_count() + 1);
+  const auto units = position.at("character").get<std::size_t>();
+  const std::string_view content = line(number);
+  return {number, options.utf8 ? std::min(units, content.size())
+                               : byte_offset(content, units)};
+}
+
+} // namespace quelmix::lsp

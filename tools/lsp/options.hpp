@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// What a client says about itself (position encodings, hover formats) and
+// what its user sets: the checker's warning options, as
+// `{"checkerOptions": ["-Wno-leading-zero", "-Werror"]}` in the
+// initialization options or in workspace/didChangeConfiguration's settings
+// (there also under "quelmix").
+#pragma once
+
+#include <string>
+
+#include "document.hpp"
+
+namespace quelmix::lsp {
+
+// Takes the client's capabilities: UTF-8 positions when offered, plain-text
+// hover when markdown is not.
+void take_client_capabilities(const json &capabilities,
+                              client_options &options);
+
+// Replaces the warning options with those of `settings`. False, with the
+// words in `problem`, when an option is not one the checker knows; the
+// others are applied.
+bool apply_settings(const json &settings, client_options &options,
+                    std::string &problem);
+
+} // namespace quelmix::lsp
