@@ -40,19 +40,24 @@ install(FILES
   ${PROJECT_BINARY_DIR}/quelmix_config_parserConfigVersion.cmake
   DESTINATION ${QUELMIX_CMAKE_DIR} COMPONENT development)
 
-# The .pc file finds the prefix relative to itself, so it stays right for
-# `cmake --install --prefix P` and inside the Debian package alike.
+# The .pc file names the prefix it is installed under (the prefix of
+# `cmake --install --prefix P`, or /usr in the packages), so that paths read
+# `${prefix}/include` and pkg-config can drop the system's own folders. It
+# is written when it is installed, once that prefix is known.
 set(QUELMIX_PKGCONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
-file(RELATIVE_PATH QUELMIX_PC_TO_PREFIX
-  /prefix/${QUELMIX_PKGCONFIG_DIR} /prefix)
-string(REGEX REPLACE "/$" "" QUELMIX_PC_TO_PREFIX "${QUELMIX_PC_TO_PREFIX}")
+set(QUELMIX_PC_PREFIX "@QUELMIX_PC_PREFIX@") # left for the install step
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quelmix_config_parser.pc.in
-  ${PROJECT_BINARY_DIR}/quelmix_config_parser.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/quelmix_config_parser.pc
+  ${PROJECT_BINARY_DIR}/quelmix_config_parser.pc.template @ONLY)
+install(CODE "
+  set(QUELMIX_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+  configure_file(\"${PROJECT_BINARY_DIR}/quelmix_config_parser.pc.template\"
+    \"${PROJECT_BINARY_DIR}/installed/quelmix_config_parser.pc\" @ONLY)
+  " COMPONENT development)
+install(FILES ${PROJECT_BINARY_DIR}/installed/quelmix_config_parser.pc
   DESTINATION ${QUELMIX_PKGCONFIG_DIR} COMPONENT development)
 
-# Manual pages and each package's copyright and changelog, compressed the
-# way Debian wants them (gzip -9n: no name, no time stamp).
+# Manual pages, compressed the way Debian wants them (gzip -9n: no name, no
+# time stamp), and the Debian changelog, which only the packages carry.
 set(_doc_build ${PROJECT_BINARY_DIR}/doc)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in
   ${_doc_build}/changelog.Debian @ONLY)
@@ -73,7 +78,7 @@ add_custom_target(quelmix_docs ALL DEPENDS ${_compressed})
 
 install(FILES ${_doc_build}/quelmix_parse_config.3.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT development)
-set(_doc_packages runtime ${QUELMIX_DEB_RUNTIME} development
+set(_debian_packages runtime ${QUELMIX_DEB_RUNTIME} development
   ${QUELMIX_DEB_DEV})
 foreach(_tool quelmix-config-check quelmix-config-format quelmix-config-lsp)
   if(TARGET ${_tool})
@@ -84,18 +89,8 @@ foreach(_tool quelmix-config-check quelmix-config-format quelmix-config-lsp)
   endif()
 endforeach()
 if(TARGET quelmix-config-check)
-  list(APPEND _doc_packages tools ${QUELMIX_DEB_TOOLS})
+  list(APPEND _debian_packages tools ${QUELMIX_DEB_TOOLS})
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/runtime/lintian-overrides
-  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
-  RENAME ${QUELMIX_DEB_RUNTIME} COMPONENT runtime)
-while(_doc_packages)
-  list(POP_FRONT _doc_packages _component _package)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright
-    ${_doc_build}/changelog.Debian.gz
-    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${_package}
-    COMPONENT ${_component})
-endwhile()
 
 # Debian packages: `cd build && cpack -G DEB`.
 set(CPACK_GENERATOR DEB)
@@ -117,6 +112,19 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE ${QUELMIX_DEB_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON) # Depends from the binaries
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# Checks that cpack has what the packages need, adds the Debian-only files
+# to the staged packages, and the Multi-Arch field to the finished ones
+# (packaging/debian/*.cmake say why each is needed).
+set(CPACK_PROJECT_CONFIG_FILE
+  ${PROJECT_SOURCE_DIR}/packaging/debian/cpack_checks.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS
+  ${PROJECT_SOURCE_DIR}/packaging/debian/add_debian_files.cmake)
+set(CPACK_POST_BUILD_SCRIPTS
+  ${PROJECT_SOURCE_DIR}/packaging/debian/set_multiarch.cmake)
+set(CPACK_QUELMIX_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_QUELMIX_DOC_BUILD ${_doc_build})
+set(CPACK_QUELMIX_DEBIAN_PACKAGES ${_debian_packages})
+set(CPACK_QUELMIX_MULTIARCH_PACKAGES ${QUELMIX_DEB_RUNTIME} ${QUELMIX_DEB_DEV})
 
 # CPack puts the package summary before a component's description unless
 # the summary is its own default; each description below starts with its own
@@ -129,9 +137,9 @@ and controls with code blocks) into a plain C record for host programs.")
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${QUELMIX_DEB_RUNTIME})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_MULTIARCH same)
 # ldconfig runs through a trigger, as Debian wants, not from the scripts.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA
+  ${PROJECT_SOURCE_DIR}/packaging/debian/runtime/symbols
   ${PROJECT_SOURCE_DIR}/packaging/debian/runtime/triggers
   ${PROJECT_SOURCE_DIR}/packaging/debian/runtime/postinst
   ${PROJECT_SOURCE_DIR}/packaging/debian/runtime/postrm)
@@ -144,7 +152,6 @@ needs nothing but the C library at run time.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${QUELMIX_DEB_DEV})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_MULTIARCH same)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
   "${QUELMIX_DEB_RUNTIME} (= ${QUELMIX_DEB_VERSION})")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "camera configuration file loader (development files)

@@ -56,13 +56,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
     require(d.line >= 1 && d.line <= lines.line_count());
     require(d.column >= 1 && static_cast<std::size_t>(d.column) <=
                                  lines.line_text(d.line).size() + 1);
-    if (d.level != quelmix::severity::error)
+    if (d.level() != quelmix::severity::error)
       continue;
     if (first_error == nullptr || d.library_line < first_error->library_line)
       first_error = &d;
     result_among_errors = result_among_errors || d.library_line == result;
-    unclosed_block =
-        unclosed_block || std::string(d.kind) == "unclosed-code-block";
+    unclosed_block = unclosed_block ||
+                     d.kind == quelmix::diagnostic_kind::unclosed_code_block;
   }
   require((result == 0) == (first_error == nullptr));
   if (result > 0) {

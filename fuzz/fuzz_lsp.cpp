@@ -33,9 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
 
   quelmix::lsp::frame_reader frames;
   frames.feed(bytes);
-  while (auto body = frames.next())
-    server.handle(*body);
+  while (auto message = frames.next())
+    if (message->dropped.empty())
+      server.handle(message->body);
   server.handle(bytes);
+  server.flush();
 
   // The bytes as a document (text that is not UTF-8 is replaced, as a
   // client's JSON would be), and every request at a few places in it.
@@ -46,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
       {"params",
        {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", bytes}}}}}}
                     .dump(-1, ' ', false, json::error_handler_t::replace));
+  server.flush(); // its diagnostics
   const json document = {{"uri", uri}};
   int id = 2;
   for (int line : {0, 2}) {

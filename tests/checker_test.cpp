@@ -117,6 +117,31 @@ TEST(Checker, SummaryNamesBothNumberingsWhenTheyDiffer) {
       << r.out;
 }
 
+// A code block left open names the result in place of an earlier bad line,
+// as the library has always done: the summary says why the number differs.
+TEST(Checker, SummaryExplainsAResultThatIsNotTheFirstBadLine) {
+  const temp_file file("garbage\n[control parameter]\n"
+                       "======CODE_BLOCK_START======\nx\n");
+  const run_result r = run_checker(file.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("the library returns 4: code block opened on line 3 "
+                       "is never closed"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("first bad line, 1"), std::string::npos) << r.out;
+  EXPECT_EQ(quelmix_parse_config(file.path(), nullptr), 4);
+}
+
+TEST(Checker, WarningsAsErrorsSayTheFileFailed) {
+  const temp_file file("[camera parameter]\nTYPE = a\nTYPE = b\n");
+  const run_result r = run_checker("-Werror " + std::string(file.path()));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find(": failed: warnings are errors, 1 warning"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("ok"), std::string::npos) << r.out;
+}
+
 struct option_case {
   const char *arguments; // FILE stands for the file's path
   int status;

@@ -144,7 +144,8 @@ void check_field_key(const schema::key_spec &key) {
                                  ? sizeof(camera_config)
                                  : sizeof(control_entry);
     EXPECT_EQ(stray_bytes(record, size, first, second), 0u) << key.name;
-    const std::int64_t top = std::int64_t{1} << (bits - 1);
+    const std::int64_t top =
+        bits > 0 && bits < 64 ? std::int64_t{1} << (bits - 1) : 0;
     switch (key.how) {
     case conversion::text:
       EXPECT_EQ(

@@ -2,6 +2,10 @@
 #include "dump.hpp"
 
 #include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "terminal.hpp"
 
 namespace quelmix {
 namespace {
@@ -9,11 +13,20 @@ namespace {
 // The 8- and 16-bit fields print widened without sign.
 int widened(unsigned value) noexcept { return static_cast<int>(value); }
 
+// A text of the record as a terminal may show it: its control characters
+// written as <XX> (a code text keeps its newlines and tabs).
+std::string shown(const char *text, std::size_t size,
+                  bool keep_newlines = false) {
+  return tools::terminal_safe(std::string_view(text, strnlen(text, size)),
+                              keep_newlines);
+}
+
 } // namespace
 
-void dump_camera_params(const camera_config &config, std::FILE *out) noexcept {
+void dump_camera_params(const camera_config &config, std::FILE *out) {
   std::fprintf(out, "CFG_MODE : %d\n", config.cfg_mode);
-  std::fprintf(out, "TYPE     : %s\n", config.type);
+  std::fprintf(out, "TYPE     : %s\n",
+               shown(config.type, sizeof config.type).c_str());
   std::fprintf(out, "WIDTH    : %d\n", config.width);
   std::fprintf(out, "HEIGHT   : %d\n", config.height);
   std::fprintf(out, "BIT_WIDTH: %d\n", widened(config.bit_width));
@@ -23,16 +36,19 @@ void dump_camera_params(const camera_config &config, std::FILE *out) noexcept {
   std::fprintf(out, "TRANS_LVL: %d\n", config.trans_lvl);
 }
 
-void dump_controls(const camera_config &config, std::FILE *out) noexcept {
+void dump_controls(const camera_config &config, std::FILE *out) {
   for (std::uint32_t i = 0; i < config.controls_length; ++i) {
     const control_entry &control = config.controls[i];
     std::fprintf(out, "MIN_VALUE  = %ld\n", control.min_value);
     std::fprintf(out, "MAX_VALUE  = %ld\n", control.max_value);
     std::fprintf(out, "STEP       = %d\n", control.step);
     std::fprintf(out, "DEF        = %ld\n", control.def);
-    std::fprintf(out, "CTRL_NAME\t= %s\n", control.ctrl_name);
-    std::fprintf(out, "FUNC_NAME\t= %s\n", control.func_name);
-    std::fprintf(out, "%s\n", control.code != nullptr ? control.code : "");
+    std::fprintf(out, "CTRL_NAME\t= %s\n",
+                 shown(control.ctrl_name, sizeof control.ctrl_name).c_str());
+    std::fprintf(out, "FUNC_NAME\t= %s\n",
+                 shown(control.func_name, sizeof control.func_name).c_str());
+    const char *code = control.code != nullptr ? control.code : "";
+    std::fprintf(out, "%s\n", shown(code, std::strlen(code), true).c_str());
   }
 }
 

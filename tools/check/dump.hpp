@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Printers that write a filled record as text, for looking at what a file
-// produced. Nothing on the parse path calls them, and the shared library
-// does not export them.
+// produced (the checker's --dump). Text from the file is made safe for a
+// terminal; printable text prints as it is.
 #pragma once
 
 #include <cstdio>
@@ -11,13 +11,11 @@
 namespace quelmix {
 
 // The nine camera fields, one per line ("WIDTH    : 640").
-void dump_camera_params(const camera_config &config,
-                        std::FILE *out = stderr) noexcept;
+void dump_camera_params(const camera_config &config, std::FILE *out = stderr);
 
 // Seven lines per control; the code text (or an empty line when the control
 // has none) closes each.
-void dump_controls(const camera_config &config,
-                   std::FILE *out = stderr) noexcept;
+void dump_controls(const camera_config &config, std::FILE *out = stderr);
 
 // One line of "0x%04X " values per command, with a "[0x0300]" group header
 // (section kind and variant) whenever the group changes. Headers and values

@@ -148,13 +148,23 @@ void append_warning(std::string &out, const diagnostic *d) {
 }
 
 // "[\n    item,\n    item\n  ]", or "[]" for no items.
+// Writes out what has been made so far once it grows large: a document of
+// a million commands never sits in memory whole.
+void drain(std::string &out, std::FILE *to) {
+  if (out.size() < 64 * 1024)
+    return;
+  std::fwrite(out.data(), 1, out.size(), to);
+  out.clear();
+}
+
 template <typename T, typename Append>
-void append_list(std::string &out, const T *items, std::size_t count,
-                 Append append) {
+void append_list(std::string &out, std::FILE *to, const T *items,
+                 std::size_t count, Append append) {
   out += '[';
   for (std::size_t i = 0; i < count; ++i) {
     out += i == 0 ? "\n    " : ",\n    ";
     append(out, items[i]);
+    drain(out, to);
   }
   out += count > 0 ? "\n  ]" : "]";
 }
@@ -203,9 +213,10 @@ void append_json_string(std::string &out, std::string_view bytes) {
   out += '"';
 }
 
-std::string record_json(std::string_view name, const checked_text &checked,
-                        const std::vector<const diagnostic *> &shown,
-                        const camera_config &config) {
+void write_record_json(std::FILE *to, std::string_view name,
+                       const checked_text &checked,
+                       const std::vector<const diagnostic *> &shown,
+                       const camera_config &config) {
   std::vector<const diagnostic *> warnings;
   for (const diagnostic *d : shown)
     if (d->level() == severity::warning)
@@ -217,15 +228,15 @@ std::string record_json(std::string_view name, const checked_text &checked,
   out += ",\n  \"camera\": ";
   append_camera(out, config);
   out += ",\n  \"commands\": ";
-  append_list(out, config.configs, config.configs_length, append_command);
+  append_list(out, to, config.configs, config.configs_length, append_command);
   out += ",\n  \"controls\": ";
-  append_list(out, config.controls, config.controls_length, append_control);
+  append_list(out, to, config.controls, config.controls_length, append_control);
   out += ",\n  \"diagnostics\": ";
-  append_list(out, shown.data(), shown.size(), append_diagnostic);
+  append_list(out, to, shown.data(), shown.size(), append_diagnostic);
   out += ",\n  \"warnings\": ";
-  append_list(out, warnings.data(), warnings.size(), append_warning);
+  append_list(out, to, warnings.data(), warnings.size(), append_warning);
   out += "\n}";
-  return out;
+  std::fwrite(out.data(), 1, out.size(), to);
 }
 
 } // namespace quelmix::tools

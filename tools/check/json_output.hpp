@@ -20,11 +20,12 @@ namespace quelmix::tools {
 // output is always valid JSON.
 void append_json_string(std::string &out, std::string_view bytes);
 
-// One document: the file, the library's result, the camera fields, the
-// commands, the controls, the diagnostics (those not switched off) and,
-// as before them, the warnings alone.
-std::string record_json(std::string_view name, const checked_text &checked,
-                        const std::vector<const diagnostic *> &shown,
-                        const camera_config &config);
+// Writes one document to `to` as it is made: the file, the library's
+// result, the camera fields, the commands, the controls, the diagnostics
+// (those not switched off) and, as before them, the warnings alone.
+void write_record_json(std::FILE *to, std::string_view name,
+                       const checked_text &checked,
+                       const std::vector<const diagnostic *> &shown,
+                       const camera_config &config);
 
 } // namespace quelmix::tools

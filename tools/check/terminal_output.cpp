@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "terminal_output.hpp"
 
-#include <string>
+#include <cstring>
 
-#include "utf8.hpp"
+#include "diagnostics/messages/words.hpp"
+#include "terminal.hpp"
 
 namespace quelmix::tools {
 namespace {
@@ -16,8 +17,6 @@ constexpr const char *CYAN = "\033[1;36m";
 constexpr const char *GREEN = "\033[1;32m";
 constexpr const char *RESET = "\033[0m";
 
-constexpr std::size_t WINDOW = 120; // display columns shown of a long line
-
 struct painter {
   bool on;
   std::string paint(const char *colour, std::string_view text) const {
@@ -27,53 +26,39 @@ struct painter {
   }
 };
 
-} // namespace
-
-std::string displayed_line(std::string_view line, std::int64_t column,
-                           std::size_t &caret) {
-  std::string shown;
-  caret = 0;
-  const std::size_t target =
-      column > 0 ? static_cast<std::size_t>(column - 1) : 0;
-  for (std::size_t i = 0; i < line.size();) {
-    if (i == target)
-      caret = shown.size();
-    const auto c = static_cast<unsigned char>(line[i]);
-    std::size_t take = 1;
-    if (c == '\t') {
-      shown.append(8 - shown.size() % 8, ' ');
-    } else if (c >= 0x80 && (take = utf8_sequence(line.substr(i))) > 0) {
-      shown.append(line.substr(i, take));
-    } else if (c < 0x20 || c >= 0x7F) {
-      take = 1;
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "<%02X>", c);
-      shown += escaped;
-    } else {
-      shown += static_cast<char>(c);
-    }
-    i += take;
-  }
-  if (target >= line.size())
-    caret = shown.size();
-  if (shown.size() <= WINDOW)
-    return shown;
-  // A window around the caret; multi-byte characters at its edges may be
-  // cut, which a terminal shows as one odd glyph at worst.
-  const std::size_t begin = caret > WINDOW / 2 ? caret - WINDOW / 2 : 0;
-  std::string window = begin > 0 ? "..." : "";
-  window += shown.substr(begin, WINDOW);
-  if (begin + WINDOW < shown.size())
-    window += "...";
-  caret = caret - begin + (begin > 0 ? 3 : 0);
-  return window;
+std::string contents(const camera_config &config) {
+  return "camera \"" +
+         terminal_safe(std::string_view(
+             config.type, strnlen(config.type, sizeof config.type))) +
+         "\", " + counted(config.configs_length, "command") + ", " +
+         counted(config.controls_length, "control");
 }
+
+// Why the result is not the first bad line: a code block left open names
+// the result instead, and the library counts 1023-byte pieces of a long
+// line as lines.
+std::string result_words(const checked_text &c) {
+  std::string words =
+      "the library returns " + std::to_string(c.report.parse.line);
+  if (c.result_line > 0 && c.result_line != c.report.parse.line)
+    words += " (line " + std::to_string(c.result_line) +
+             " of the file: the library counts each 1023-byte piece of a "
+             "long line as a line)";
+  words += ": " + terminal_safe(c.result_reason);
+  if (c.first_error_line > 0 && c.first_error_line != c.result_line)
+    words += "; a code block left open names the result in place of the "
+             "first bad line, " +
+             std::to_string(c.first_error_line);
+  return words;
+}
+
+} // namespace
 
 void print_diagnostic(std::FILE *out, std::string_view name,
                       const diagnostic &d, std::string_view source_line,
                       bool colour) {
   const painter p{colour};
-  std::string where(name);
+  std::string where = terminal_safe(name);
   if (d.line > 0) { // appended piece by piece (GCC 12 -O3 -Wrestrict)
     where += ':';
     where += std::to_string(d.line);
@@ -84,7 +69,7 @@ void print_diagnostic(std::FILE *out, std::string_view name,
   std::string text =
       p.paint(BOLD, where + ":") + " " +
       p.paint(error ? RED : MAGENTA, error ? "error:" : "warning:") + " " +
-      d.message;
+      terminal_safe(d.message);
   if (!error)
     text += std::string(" [") +
             p.paint(MAGENTA, "-W" + std::string(name_of(d.kind))) + "]";
@@ -100,7 +85,22 @@ void print_diagnostic(std::FILE *out, std::string_view name,
   }
   if (!d.hint.empty())
     std::fprintf(out, "%s %s %s\n", p.paint(BOLD, where + ":").c_str(),
-                 p.paint(CYAN, "note:").c_str(), d.hint.c_str());
+                 p.paint(CYAN, "note:").c_str(), terminal_safe(d.hint).c_str());
+}
+
+std::string summary_line(std::string_view name, const checked_text &checked,
+                         std::size_t warnings, bool warnings_fail,
+                         const camera_config &config) {
+  std::string line = terminal_safe(name) + ": ";
+  if (checked.errors > 0)
+    return line + counted(checked.errors, "error") + ", " +
+           counted(warnings, "warning") + "; " + result_words(checked);
+  if (warnings == 0)
+    return line + "ok: " + contents(config);
+  if (warnings_fail)
+    return line + "failed: warnings are errors, " +
+           counted(warnings, "warning") + ": " + contents(config);
+  return line + "ok, " + counted(warnings, "warning") + ": " + contents(config);
 }
 
 } // namespace quelmix::tools

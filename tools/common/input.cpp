@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "input.hpp"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -34,6 +36,12 @@ input read_input(const char *path) {
     in.system_error = errno;
     return in;
   }
+  // A regular file's size is known: room for it at once, rather than a
+  // string that doubles past it.
+  struct stat status {};
+  if (fstat(fileno(stream.get()), &status) == 0 && S_ISREG(status.st_mode) &&
+      static_cast<std::size_t>(status.st_size) <= INPUT_LIMIT)
+    in.bytes.reserve(static_cast<std::size_t>(status.st_size));
   // From the heap: a tool must run on a small stack too.
   constexpr std::size_t BLOCK = 64 * 1024;
   std::vector<char> block(BLOCK);
@@ -77,10 +85,10 @@ std::string display_name(const char *path) {
 }
 
 checked_text check_file(const char *path, camera_config &config,
-                        std::string *bytes) {
+                        std::string *bytes, bool keep_lines) {
   input in = read_input(path);
   if (in.error == input_error::none) {
-    checked_text checked = check_text(in.bytes, config);
+    checked_text checked = check_text(in.bytes, config, keep_lines);
     if (bytes != nullptr)
       *bytes = std::move(in.bytes);
     return checked;

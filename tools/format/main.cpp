@@ -2,20 +2,24 @@
 // quelmix-config-format: lays configuration files out the canonical way,
 // never changing what a host loads from them.
 #include <getopt.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "diagnostics/layout/format.hpp"
 #include "input.hpp"
+#include "output.hpp"
 #include "quelmix_config_parser.h"
+#include "rewrite.hpp"
+#include "terminal.hpp"
 
 namespace {
+
+using quelmix::format_text;
+using quelmix::formatted_text;
+namespace tools = quelmix::tools;
 
 constexpr int EXIT_SAME = 0;
 constexpr int EXIT_WOULD_CHANGE = 1;
@@ -26,7 +30,9 @@ constexpr const char *USAGE =
     "Lay camera configuration files out the canonical way, never changing\n"
     "what a host loads from them. FILE - reads standard input.\n"
     "\n"
-    "  -i, --in-place         rewrite each FILE instead of printing it\n"
+    "  -i, --in-place         rewrite each FILE instead of printing it (a\n"
+    "                         link's target; owner, mode, ACLs and hard\n"
+    "                         links kept)\n"
     "      --check            change nothing; list the files that would\n"
     "                         change and exit 1 if there are any\n"
     "  -h, --help             show this help and exit\n"
@@ -39,70 +45,73 @@ constexpr const char *USAGE =
 
 enum class mode { print, in_place, check };
 
-int complain(const char *what, const char *path) {
-  std::fprintf(stderr, "quelmix-config-format: %s: %s: %s\n", path, what,
-               std::strerror(errno));
-  return EXIT_TROUBLE;
+void complain(const char *path, const std::string &what) {
+  std::fprintf(stderr, "quelmix-config-format: %s: %s\n",
+               tools::terminal_safe(tools::display_name(path)).c_str(),
+               tools::terminal_safe(what).c_str());
 }
 
-// Writes `text` next to `path` and renames it over the file, keeping the
-// file's mode: a reader never sees half a file, and a failure leaves the
-// original as it was.
-int replace_file(const char *path, const std::string &text) {
-  struct stat status {};
-  if (stat(path, &status) != 0)
-    return complain("cannot stat", path);
-  std::string temporary = std::string(path) + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0)
-    return complain("cannot create a temporary file beside", path);
-  const bool written = write(fd, text.data(), text.size()) ==
-                           static_cast<ssize_t>(text.size()) &&
-                       fchmod(fd, status.st_mode & 07777) == 0 &&
-                       fsync(fd) == 0;
-  if (close(fd) != 0 || !written || std::rename(temporary.c_str(), path) != 0) {
-    const int error = errno;
-    unlink(temporary.c_str());
-    errno = error;
-    return complain("cannot write", path);
+int rewrite(const char *path, const std::string &text) {
+  const tools::rewrite_result result = tools::rewrite_file(path, text);
+  switch (result.outcome) {
+  case tools::rewrite_outcome::replaced:
+  case tools::rewrite_outcome::written_in_place:
+    return EXIT_SAME;
+  case tools::rewrite_outcome::refused:
+  case tools::rewrite_outcome::failed:
+    break;
   }
-  return EXIT_SAME;
+  complain(path, result.problem);
+  return EXIT_TROUBLE;
 }
 
 int format_one(const char *path, mode how) {
   const bool standard_input = std::strcmp(path, "-") == 0;
-  quelmix::tools::input in = quelmix::tools::read_input(path);
-  if (in.error != quelmix::tools::input_error::none) {
-    std::fprintf(stderr, "quelmix-config-format: %s: %s\n",
-                 quelmix::tools::display_name(path).c_str(),
-                 quelmix::tools::input_error_words(in).c_str());
+  if (how == mode::in_place && !standard_input) {
+    const tools::rewrite_result usable = tools::check_rewritable(path);
+    if (usable.outcome != tools::rewrite_outcome::replaced) {
+      complain(path, usable.problem);
+      return EXIT_TROUBLE;
+    }
+  }
+  const tools::input in = tools::read_input(path);
+  if (in.error != tools::input_error::none) {
+    complain(path, tools::input_error_words(in));
     return EXIT_TROUBLE;
   }
-  const std::string &bytes = in.bytes;
-  const quelmix::formatted_text formatted = quelmix::format_text(bytes);
+  const formatted_text formatted = format_text(in.bytes);
   if (formatted.gave_up)
-    std::fprintf(stderr,
-                 "quelmix-config-format: %s: left as it is (its layout "
-                 "would have changed what it loads; please report this)\n",
-                 standard_input ? "<stdin>" : path);
+    complain(path, "left as it is (its layout would have changed what it "
+                   "loads; please report this)");
   switch (how) {
   case mode::print:
     std::fwrite(formatted.text.data(), 1, formatted.text.size(), stdout);
     return EXIT_SAME;
   case mode::check:
-    if (formatted.text == bytes)
+    if (formatted.text == in.bytes)
       return EXIT_SAME;
-    std::printf("%s\n", standard_input ? "<stdin>" : path);
+    std::printf("%s\n",
+                tools::terminal_safe(tools::display_name(path)).c_str());
     return EXIT_WOULD_CHANGE;
   case mode::in_place:
     if (standard_input) {
       std::fwrite(formatted.text.data(), 1, formatted.text.size(), stdout);
       return EXIT_SAME;
     }
-    return formatted.text == bytes ? EXIT_SAME
-                                   : replace_file(path, formatted.text);
+    return formatted.text == in.bytes ? EXIT_SAME
+                                      : rewrite(path, formatted.text);
   }
   return EXIT_SAME;
+}
+
+int format_all(char **first, char **last, mode how) {
+  int worst = EXIT_SAME;
+  for (char **path = first; path != last; ++path) {
+    const int status = format_one(*path, how);
+    if (status > worst)
+      worst = status;
+  }
+  return worst;
 }
 
 enum long_only : int { OPT_CHECK = 256, OPT_VERSION };
@@ -141,7 +150,11 @@ int main(int argc, char **argv) {
       std::fprintf(stderr,
                    "quelmix-config-format: unknown option '%s'\n"
                    "Try 'quelmix-config-format --help'.\n",
-                   argv[optind - 1]);
+                   tools::terminal_safe(optopt > 0 && optopt < 256
+                                            ? std::string("-") +
+                                                  static_cast<char>(optopt)
+                                            : std::string(argv[optind - 1]))
+                       .c_str());
       return EXIT_TROUBLE;
     }
   }
@@ -151,11 +164,14 @@ int main(int argc, char **argv) {
                stderr);
     return EXIT_TROUBLE;
   }
-  int worst = EXIT_SAME;
-  for (int i = optind; i < argc; ++i) {
-    const int status = format_one(argv[i], how);
-    if (status > worst)
-      worst = status;
+  int status = EXIT_SAME;
+  try {
+    status = format_all(argv + optind, argv + argc, how);
+  } catch (const std::bad_alloc &) {
+    std::fputs("quelmix-config-format: out of memory\n", stderr);
+    status = EXIT_TROUBLE;
   }
-  return worst;
+  if (!tools::finish_standard_output("quelmix-config-format"))
+    return EXIT_TROUBLE;
+  return status;
 }

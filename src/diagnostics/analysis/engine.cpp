@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "diagnostics/analysis/markers.hpp"
 #include "diagnostics/analysis/values.hpp"
@@ -67,15 +68,25 @@ struct engine {
   std::string_view bytes;
   line_index lines;
   camera_config &config;
-  // Offset of every piece the parser read, by library line - 1.
-  std::vector<std::size_t> pieces;
+  // Where the pieces the parser read start. A piece starts a physical line
+  // unless the line before it was longer than a piece: only those
+  // continuations are kept, with their library line, so that a file of
+  // short lines costs nothing here.
+  struct continuation {
+    std::int64_t library_line;
+    std::size_t offset;
+  };
+  std::vector<continuation> continuations;
+  std::int64_t pieces_read = 0;
+  std::size_t last_piece = 0; // where the piece read last starts
   string_source source;
   load_context context;
   parse_outcome outcome;
   load_observer observer{};
   parse_listener listener{};
   std::vector<diagnostic> found;
-  std::vector<line_info> roles; // by physical line - 1
+  std::vector<line_info> roles; // by physical line - 1, when kept
+  line_info scratch;            // what is noted when they are not
   // The line in hand, as the parser told it, and where its piece starts.
   line_event current;
   std::size_t current_piece = 0;
@@ -97,18 +108,28 @@ struct engine {
   // The first bad line as the library numbers it (an open code block may
   // name the result instead).
   std::int64_t first_error = 0;
+  // Memory ran out in the engine's own work (not the loader's).
+  bool out_of_memory = false;
 
-  engine(std::string_view text, camera_config &record)
+  engine(std::string_view text, camera_config &record, bool keep_lines)
       : bytes(text), lines(text),
         config(record), source{text.data(), text.size()}, context{&record},
-        roles(static_cast<std::size_t>(lines.line_count())) {}
+        roles(keep_lines ? static_cast<std::size_t>(lines.line_count()) : 0) {}
 
   std::size_t piece_offset(std::int64_t library_line) const {
-    if (library_line < 1 || pieces.empty())
+    if (library_line < 1 || pieces_read == 0)
       return 0;
-    const auto index =
-        std::min(static_cast<std::size_t>(library_line - 1), pieces.size() - 1);
-    return pieces[index];
+    library_line = std::min(library_line, pieces_read);
+    const auto after = std::upper_bound(
+        continuations.begin(), continuations.end(), library_line,
+        [](std::int64_t l, const continuation &c) {
+          return l < c.library_line;
+        });
+    if (after != continuations.begin() &&
+        std::prev(after)->library_line == library_line)
+      return std::prev(after)->offset;
+    const auto earlier = after - continuations.begin();
+    return lines.line_start(library_line - earlier);
   }
 
   // The file offset of byte `at` of the line in hand.
@@ -117,6 +138,8 @@ struct engine {
   }
 
   line_info &role_of(std::size_t offset) {
+    if (roles.empty())
+      return scratch;
     return roles[static_cast<std::size_t>(lines.line_of(offset) - 1)];
   }
 
@@ -135,12 +158,16 @@ struct engine {
   }
 };
 
-char *read_piece(char *buffer, int size, void *user) {
+char *read_piece_unguarded(char *buffer, int size, void *user) {
   auto &e = *static_cast<engine *>(user);
   const std::size_t offset = e.bytes.size() - e.source.left;
   char *line = read_string_line(buffer, size, &e.source);
-  if (line != nullptr)
-    e.pieces.push_back(offset);
+  if (line == nullptr)
+    return nullptr;
+  ++e.pieces_read;
+  e.last_piece = offset;
+  if (offset > 0 && e.bytes[offset - 1] != '\n')
+    e.continuations.push_back({e.pieces_read, offset});
   return line;
 }
 
@@ -172,13 +199,13 @@ line_role role_for(line_kind kind) {
 // or the marker itself where it is not one (an end marker outside a block,
 // a start marker with a comment after it).
 std::string marker_words(const line_event &event, std::string_view text,
-                         const char *meant) {
+                         marker meant) {
   if (event.kind == line_kind::block_text)
     return quoted(text) + " is not the end marker; the code block goes on";
-  if (!equals_ignoring_case(std::string(text).c_str(), meant))
+  if (!equals_ignoring_case(std::string(text).c_str(), spelling(meant)))
     return quoted(text) +
            " is not a code-block marker; the library reads an entry";
-  if (meant == CODE_BLOCK_END)
+  if (meant == marker::end)
     return "end marker outside a code block; the library reads an entry";
   return "a start marker with a comment after it is no marker; the library "
          "reads an entry";
@@ -192,26 +219,27 @@ void check_marker_spelling(engine &e, const line_event &event) {
       e.offset_in_line(in_block ? event.value.begin : event.name.begin);
   const std::size_t end = e.offset_in_line(event.value.end);
   const std::string_view text = trim(e.bytes.substr(begin, end - begin));
-  const char *meant = near_miss_marker(text);
-  if (meant == nullptr || (in_block && meant != CODE_BLOCK_END))
+  const marker meant = near_miss_marker(text);
+  if (meant == marker::none || (in_block && meant != marker::end))
     return;
   e.near_miss = true;
-  const bool exact = equals_ignoring_case(std::string(text).c_str(), meant);
+  const bool exact =
+      equals_ignoring_case(std::string(text).c_str(), spelling(meant));
+  std::string hint = std::string("the marker is written ") + spelling(meant) +
+                     " (six \"=\" on each side; letter case does not matter)";
+  if (exact)
+    hint = meant == marker::end
+               ? std::string("a code block starts with ") + CODE_BLOCK_START
+               : std::string("put the comment on a line of its own");
   e.add(diagnostic_kind::near_miss_marker,
         static_cast<std::size_t>(text.data() - e.bytes.data()), event.line,
-        marker_words(event, text, meant),
-        exact
-            ? (meant == CODE_BLOCK_END
-                   ? std::string("a code block starts with ") + CODE_BLOCK_START
-                   : std::string("put the comment on a line of its own"))
-            : std::string("the marker is written ") + meant +
-                  " (six \"=\" on each side; letter case does not matter)");
+        marker_words(event, text, meant), hint);
 }
 
-void on_line(void *user, const line_event &event) {
+void on_line_unguarded(void *user, const line_event &event) {
   auto &e = *static_cast<engine *>(user);
-  e.current = event;
-  e.current_piece = e.piece_offset(event.line);
+  e.current = event; // always the line just read
+  e.current_piece = e.last_piece;
   e.near_miss = false;
   line_info &info = e.role_of(e.current_piece);
   info.role = role_for(event.kind);
@@ -245,7 +273,7 @@ bool ignores_line(warning_kind kind) {
          kind != warning_kind::code_block_replaced;
 }
 
-void on_warning(void *user, const load_warning &warning) {
+void on_warning_unguarded(void *user, const load_warning &warning) {
   auto &e = *static_cast<engine *>(user);
   e.event_ignored = e.event_ignored || ignores_line(warning.kind);
   const bool key_complaint = warning.kind == warning_kind::unknown_key ||
@@ -322,7 +350,7 @@ std::string comment_hint(const engine &e) {
   return "a \";\" or \"//\" after a blank starts a comment";
 }
 
-void on_problem(void *user, const parse_problem &problem) {
+void on_problem_unguarded(void *user, const parse_problem &problem) {
   auto &e = *static_cast<engine *>(user);
   if (e.first_error == 0 || problem.line < e.first_error)
     e.first_error = problem.line;
@@ -379,8 +407,8 @@ void check_entry(engine &e, const char *name, const char *value,
           std::move(f.hint));
 }
 
-int on_event(void *user, const char *section, const char *name,
-             const char *value) {
+int on_event_unguarded(void *user, const char *section, const char *name,
+                       const char *value) {
   auto &e = *static_cast<engine *>(user);
   e.event_ignored = false;
   const bool header = e.current.kind == line_kind::header;
@@ -398,10 +426,52 @@ int on_event(void *user, const char *section, const char *name,
   return accepted;
 }
 
+// The library calls these from code that may not throw: memory running out
+// in the engine is noted, the rest of the input is not read, and
+// check_text reports it once the parse is back.
+template <typename Body> void guarded(void *user, Body body) noexcept {
+  auto &e = *static_cast<engine *>(user);
+  if (e.out_of_memory)
+    return;
+  try {
+    body();
+  } catch (const std::bad_alloc &) {
+    e.out_of_memory = true;
+  }
+}
+
+char *read_piece(char *buffer, int size, void *user) noexcept {
+  char *line = nullptr;
+  guarded(user, [&] { line = read_piece_unguarded(buffer, size, user); });
+  return static_cast<engine *>(user)->out_of_memory ? nullptr : line;
+}
+
+void on_line(void *user, const line_event &event) noexcept {
+  guarded(user, [&] { on_line_unguarded(user, event); });
+}
+
+void on_warning(void *user, const load_warning &warning) noexcept {
+  guarded(user, [&] { on_warning_unguarded(user, warning); });
+}
+
+void on_problem(void *user, const parse_problem &problem) noexcept {
+  guarded(user, [&] { on_problem_unguarded(user, problem); });
+}
+
+int on_event(void *user, const char *section, const char *name,
+             const char *value) noexcept {
+  int accepted = 1;
+  guarded(user,
+          [&] { accepted = on_event_unguarded(user, section, name, value); });
+  return accepted;
+}
+
 // Lines without an event are blank (a comment in a piece the parser did
 // not start a line with is still a comment); sections run from one header
 // to the next; a line read in pieces or holding a NUL is not whole.
 void finish_roles(engine &e) {
+  if (e.roles.empty())
+    return;
   std::uint32_t section = 0;
   for (std::int64_t line = 1; line <= e.lines.line_count(); ++line) {
     line_info &info = e.roles[static_cast<std::size_t>(line - 1)];
@@ -419,13 +489,12 @@ void finish_roles(engine &e) {
 // the parser sees of a piece.
 void check_bytes(engine &e) {
   std::int64_t reported = 0;
-  for (std::size_t i = 0; i < e.pieces.size(); ++i) {
-    const std::size_t offset = e.pieces[i];
-    const std::int64_t line = e.lines.line_of(offset);
-    if (e.lines.column_of(offset) == 1 || line == reported)
+  for (const engine::continuation &piece : e.continuations) {
+    const std::int64_t line = e.lines.line_of(piece.offset);
+    if (line == reported)
       continue;
     reported = line;
-    e.add(diagnostic_kind::long_line, offset, static_cast<std::int64_t>(i) + 1,
+    e.add(diagnostic_kind::long_line, piece.offset, piece.library_line,
           "line is " + std::to_string(e.lines.line_text(line).size()) +
               " bytes long; the library reads at most 1023 bytes at a time "
               "and takes each piece for a line of its own");
@@ -459,14 +528,17 @@ std::string result_reason(const engine &e, const checked_text &checked) {
 
 } // namespace
 
-checked_text check_text(std::string_view bytes, camera_config &config) {
-  engine e(bytes, config);
+checked_text check_text(std::string_view bytes, camera_config &config,
+                        bool keep_lines) {
+  engine e(bytes, config, keep_lines);
   e.observer = load_observer{on_warning, &e};
   e.listener = parse_listener{on_line, on_problem, &e};
   e.context.observer = &e.observer;
   e.outcome.listener = &e.listener;
   parse_lines(read_piece, &e, on_event, &e, &e.outcome);
   finish_load(e.context);
+  if (e.out_of_memory)
+    throw std::bad_alloc();
   check_bytes(e);
   finish_roles(e);
 

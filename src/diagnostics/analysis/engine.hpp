@@ -92,13 +92,15 @@ struct checked_text {
   std::int64_t first_error_line = 0;
   std::size_t errors = 0;
   std::size_t warnings = 0;
-  // One per physical line of the file.
+  // One per physical line of the file (none when not asked for).
   std::vector<line_info> lines;
 };
 
 // Loads `bytes` into `config` (zeroed by the caller, as for the library)
-// and explains every line.
-checked_text check_text(std::string_view bytes, camera_config &config);
+// and explains every line; `keep_lines` keeps what each line is in `lines`
+// (what a formatter or an editor needs, and a checker does not).
+checked_text check_text(std::string_view bytes, camera_config &config,
+                        bool keep_lines = true);
 
 // What a file that cannot be read gives: the library's -1 and one
 // cannot-open or cannot-read diagnostic with the system's words.

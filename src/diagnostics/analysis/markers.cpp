@@ -28,14 +28,18 @@ std::string words_of(std::string_view text) {
 
 } // namespace
 
-const char *near_miss_marker(std::string_view text) {
+const char *spelling(marker m) {
+  return m == marker::start ? CODE_BLOCK_START : CODE_BLOCK_END;
+}
+
+marker near_miss_marker(std::string_view text) {
   if (text.empty() || text.front() != '=')
-    return nullptr;
+    return marker::none;
   const std::string words = words_of(text);
-  for (const char *marker : {CODE_BLOCK_START, CODE_BLOCK_END})
-    if (words == words_of(marker))
-      return marker;
-  return nullptr;
+  for (const marker m : {marker::start, marker::end})
+    if (words == words_of(spelling(m)))
+      return m;
+  return marker::none;
 }
 
 } // namespace quelmix

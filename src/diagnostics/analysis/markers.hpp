@@ -8,10 +8,14 @@
 
 namespace quelmix {
 
-// CODE_BLOCK_START or CODE_BLOCK_END when `text` (a trimmed line that the
-// parser did not take for a marker) starts with "=" and reads like one: the
-// marker's words between runs of "=" of any length, with blanks or "-" for
-// "_", in any letter case. Null otherwise.
-const char *near_miss_marker(std::string_view text);
+enum class marker { none, start, end };
+
+// The marker `text` (a trimmed line that the parser did not take for one)
+// reads like, when it starts with "=": the marker's words between runs of
+// "=" of any length, with blanks or "-" for "_", in any letter case.
+marker near_miss_marker(std::string_view text);
+
+// How the marker is written.
+const char *spelling(marker m);
 
 } // namespace quelmix

@@ -20,22 +20,20 @@ struct source_line {
   std::string_view ending;
 };
 
-std::vector<source_line> split_lines(std::string_view text) {
-  std::vector<source_line> lines;
-  std::size_t begin = 0;
-  while (begin < text.size()) {
-    std::size_t newline = text.find('\n', begin);
-    std::size_t end = newline == std::string_view::npos ? text.size() : newline;
-    std::size_t content_end = end;
-    if (content_end > begin && text[content_end - 1] == '\r')
-      --content_end;
-    const std::size_t next =
-        newline == std::string_view::npos ? text.size() : newline + 1;
-    lines.push_back({text.substr(begin, content_end - begin),
-                     text.substr(content_end, next - content_end)});
-    begin = next;
-  }
-  return lines;
+// The physical line that starts at `begin`; `begin` moves to the next.
+source_line next_line(std::string_view text, std::size_t &begin) {
+  const std::size_t newline = text.find('\n', begin);
+  const std::size_t end =
+      newline == std::string_view::npos ? text.size() : newline;
+  std::size_t content_end = end;
+  if (content_end > begin && text[content_end - 1] == '\r')
+    --content_end;
+  const std::size_t next =
+      newline == std::string_view::npos ? text.size() : newline + 1;
+  const source_line line{text.substr(begin, content_end - begin),
+                         text.substr(content_end, next - content_end)};
+  begin = next;
+  return line;
 }
 
 // Values whose pieces the loader converts one by one (commands, SIZE,
@@ -134,27 +132,39 @@ std::string entry_layout(std::string_view content, const line_info &info) {
   return std::string(trim_right(content)); // safe: blanks at the end
 }
 
-// The same record and the same kind of result: 0 for both, or the same
-// refused line's text, or -1 for both.
-bool loads_alike(std::string_view before, std::string_view after) {
-  camera_config a{}, b{};
-  const checked_text x = check_text(before, a);
-  const checked_text y = check_text(after, b);
-  const bool same = same_record(a, b);
-  quelmix_release_config(&a);
-  quelmix_release_config(&b);
-  if (!same || (x.report.parse.line == 0) != (y.report.parse.line == 0))
-    return false;
-  if (x.result_line == 0)
-    return true;
-  // The parser sees line 1 without its byte-order mark.
-  const auto seen = [](std::string_view text, std::int64_t line) {
-    std::string_view shown = line_index(text).line_text(line);
-    if (line == 1 && starts_with_byte_order_mark(shown))
+// What a text loads, in short: the record's digest, and the kind of result
+// with the text the parser saw on the line the result names.
+struct load_summary {
+  record_digest record;
+  int result_kind = 0; // -1, 0, or 1 for a bad line
+  std::string result_text;
+};
+
+load_summary summarise_load(std::string_view text) {
+  load_summary out;
+  camera_config config{};
+  const checked_text checked = check_text(text, config, false);
+  out.record = digest_of(config);
+  quelmix_release_config(&config);
+  const std::int32_t result = checked.report.parse.line;
+  out.result_kind = result < 0 ? -1 : result > 0 ? 1 : 0;
+  if (checked.result_line > 0) {
+    // The parser sees line 1 without its byte-order mark.
+    std::string_view shown = line_index(text).line_text(checked.result_line);
+    if (checked.result_line == 1 && starts_with_byte_order_mark(shown))
       shown.remove_prefix(BYTE_ORDER_MARK.size());
-    return shown;
-  };
-  return seen(before, x.result_line) == seen(after, y.result_line);
+    out.result_text = shown;
+  }
+  return out;
+}
+
+// The same record and the same kind of result: 0 for both, or the same
+// refused line's text, or -1 for both. One load at a time.
+bool loads_alike(std::string_view before, std::string_view after) {
+  const load_summary x = summarise_load(before);
+  const load_summary y = summarise_load(after);
+  return x.record == y.record && x.result_kind == y.result_kind &&
+         x.result_text == y.result_text;
 }
 
 // The layout of one physical line: `content` without its ending (and on
@@ -221,9 +231,8 @@ struct layout_writer {
   }
 };
 
-} // namespace
-
-formatted_text format_text(std::string_view bytes) {
+// The laid-out text, line by line from the engine's view of each.
+std::string lay_out(std::string_view bytes) {
   camera_config scratch{};
   const checked_text checked = check_text(bytes, scratch);
   quelmix_release_config(&scratch);
@@ -232,26 +241,35 @@ formatted_text format_text(std::string_view bytes) {
   writer.marked = starts_with_byte_order_mark(bytes);
   if (writer.marked)
     writer.out = BYTE_ORDER_MARK;
-  const std::vector<source_line> lines = split_lines(bytes);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
+  writer.out.reserve(bytes.size() + bytes.size() / 8);
+  std::size_t begin = 0;
+  for (std::size_t i = 0; begin < bytes.size(); ++i) {
+    const source_line line = next_line(bytes, begin);
     const line_info &info = checked.lines[i];
     const bool verbatim = kept_verbatim(info);
     if (!verbatim && info.role == line_role::blank) {
-      writer.blank(lines[i].ending);
+      writer.blank(line.ending);
       continue;
     }
     const std::uint32_t shift =
         (i == 0 && writer.marked) ? BYTE_ORDER_MARK.size() : 0;
-    const std::string_view content = lines[i].content.substr(shift);
+    const std::string_view content = line.content.substr(shift);
     writer.separate(info.role == line_role::header && !verbatim, i == 0,
                     content);
     writer.line(verbatim ? std::string(content)
                          : laid_out(content, shifted(info, shift)),
-                lines[i].ending);
+                line.ending);
   }
   // Blank lines at the end go; the last line keeps its own ending.
-  if (loads_alike(bytes, writer.out))
-    return {std::move(writer.out), false};
+  return std::move(writer.out);
+}
+
+} // namespace
+
+formatted_text format_text(std::string_view bytes) {
+  std::string out = lay_out(bytes);
+  if (loads_alike(bytes, out))
+    return {std::move(out), false};
   return {std::string(bytes), true};
 }
 

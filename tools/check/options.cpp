@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: MIT
+#include "options.hpp"
+
+#include <getopt.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "quelmix_config_parser.h"
+#include "terminal.hpp"
+
+namespace quelmix::tools {
+namespace {
+
+constexpr const char *USAGE =
+    "Usage: quelmix-config-check [OPTION]... FILE...\n"
+    "Load each camera configuration FILE as a host program would and report\n"
+    "every mistake, where it is, and what the loader made of the file.\n"
+    "FILE - reads standard input.\n"
+    "\n"
+    "  -q, --quiet            print errors only (no warnings, no summary)\n"
+    "  -w                     print no warnings\n"
+    "  -W, --warnings         report warnings (the default)\n"
+    "  -Wno-KIND              do not report warnings of KIND\n"
+    "  -WKIND                 report warnings of KIND again\n"
+    "  -Werror, --warnings=error\n"
+    "                         warnings fail the check too\n"
+    "  -Wno-error             warnings do not fail the check (the default)\n"
+    "      --format=FORMAT    how to report: gcc (the default) or json\n"
+    "      --json             the same as --format=json: each file as JSON\n"
+    "                         on standard output (an array for several)\n"
+    "      --dump             also print the record in the library's dump\n"
+    "                         formats\n"
+    "      --color[=WHEN]     colour diagnostics: auto (the default), always\n"
+    "                         or never; NO_COLOR in the environment means\n"
+    "                         never for auto\n"
+    "  -h, --help             show this help and exit\n"
+    "      --version          show the version and exit\n"
+    "\n"
+    "Diagnostics go to standard error as FILE:LINE:COLUMN: error: MESSAGE or\n"
+    "FILE:LINE:COLUMN: warning: MESSAGE [-WKIND]; one summary line per file\n"
+    "goes to standard output.\n"
+    "Exit status: 0 when every file loads without a bad line, 1 when a file\n"
+    "has a bad line (or a warning, with -Werror), 2 when a file cannot be\n"
+    "opened or read, or on a usage error.\n"
+    "See quelmix-config-check(1) for every diagnostic kind.\n";
+
+parse_result usage_error(const std::string &message) {
+  std::fprintf(stderr, "quelmix-config-check: %s\n",
+               terminal_safe(message).c_str());
+  std::fputs("Try 'quelmix-config-check --help'.\n", stderr);
+  return {false, EXIT_TROUBLE};
+}
+
+bool colour_for(const char *when, bool &colour) {
+  const std::string_view w = when != nullptr ? when : "auto";
+  if (w == "always") {
+    colour = true;
+  } else if (w == "never") {
+    colour = false;
+  } else if (w == "auto") {
+    const char *no_colour = std::getenv("NO_COLOR");
+    colour = isatty(STDERR_FILENO) != 0 &&
+             (no_colour == nullptr || *no_colour == '\0');
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool format_for(std::string_view name, report_format &format) {
+  if (name == "gcc")
+    format = report_format::gcc;
+  else if (name == "json")
+    format = report_format::json;
+  else
+    return false;
+  return true;
+}
+
+// The option getopt stopped at, as the user wrote it: a letter inside a
+// cluster ("-dash.cfg" is -d, -a, ...) is named alone.
+std::string offending_option(char **argv) {
+  if (optopt > 0 && optopt < 256)
+    return std::string("-") + static_cast<char>(optopt);
+  return argv[optind - 1];
+}
+
+// The argument a short option stands in: getopt has moved past it only if
+// the option was its last letter.
+const char *cluster_of(int argc, char **argv) {
+  if (optind < argc && argv[optind][0] == '-' && argv[optind][1] != '-' &&
+      std::strchr(argv[optind], optopt) != nullptr)
+    return argv[optind];
+  return argv[optind - 1];
+}
+
+std::string unknown_option_words(int argc, char **argv) {
+  std::string words = "unknown option '" + offending_option(argv) + "'";
+  if (optopt > 0 && optopt < 256) {
+    const std::string argument = cluster_of(argc, argv);
+    if (argument.size() > 2)
+      words += " (in '" + argument +
+               "'; a file whose name starts with '-' is ./" + argument +
+               " or comes after --)";
+  }
+  return words;
+}
+
+enum long_only : int {
+  OPT_JSON = 256,
+  OPT_FORMAT,
+  OPT_DUMP,
+  OPT_COLOR,
+  OPT_VERSION
+};
+
+} // namespace
+
+parse_result parse_checker_options(int argc, char **argv,
+                                   checker_options &options) {
+  static const option long_options[] = {
+      {"quiet", no_argument, nullptr, 'q'},
+      {"warnings", optional_argument, nullptr, 'W'},
+      {"json", no_argument, nullptr, OPT_JSON},
+      {"format", required_argument, nullptr, OPT_FORMAT},
+      {"dump", no_argument, nullptr, OPT_DUMP},
+      {"color", optional_argument, nullptr, OPT_COLOR},
+      {"colour", optional_argument, nullptr, OPT_COLOR},
+      {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, OPT_VERSION},
+      {nullptr, 0, nullptr, 0},
+  };
+  colour_for("auto", options.colour);
+  opterr = 0; // our own words for a bad option
+  for (int c;
+       (c = getopt_long(argc, argv, ":qwW::h", long_options, nullptr)) != -1;) {
+    switch (c) {
+    case 'q':
+      options.quiet = true;
+      break;
+    case 'w':
+      apply_warning_option(options.warnings, "-w");
+      break;
+    case 'W': {
+      const std::string option =
+          optarg == nullptr ? "-W" : std::string("-W") + optarg;
+      if (!apply_warning_option(options.warnings, option))
+        return usage_error("unknown warning option '" + option + "'");
+      break;
+    }
+    case OPT_JSON:
+      options.format = report_format::json;
+      break;
+    case OPT_FORMAT:
+      if (!format_for(optarg, options.format))
+        return usage_error(std::string("--format takes gcc or json, not '") +
+                           optarg + "'");
+      break;
+    case OPT_DUMP:
+      options.dump = true;
+      break;
+    case OPT_COLOR:
+      if (!colour_for(optarg, options.colour))
+        return usage_error(
+            std::string("--color takes auto, always or never, not '") + optarg +
+            "'");
+      break;
+    case 'h':
+      std::fputs(USAGE, stdout);
+      return {false, EXIT_CLEAN};
+    case OPT_VERSION:
+      std::printf("quelmix-config-check %d.%d.%d\n",
+                  QUELMIX_CONFIG_PARSER_VERSION_MAJOR,
+                  QUELMIX_CONFIG_PARSER_VERSION_MINOR,
+                  QUELMIX_CONFIG_PARSER_VERSION_PATCH);
+      return {false, EXIT_CLEAN};
+    case ':':
+      return usage_error("option '" + offending_option(argv) +
+                         "' needs an argument");
+    default:
+      return usage_error(unknown_option_words(argc, argv));
+    }
+  }
+  if (optind >= argc)
+    return usage_error("no file given");
+  options.files.assign(argv + optind, argv + argc);
+  return {true, EXIT_CLEAN};
+}
+
+} // namespace quelmix::tools

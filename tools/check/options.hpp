@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+// The checker's command line.
+#pragma once
+
+#include <vector>
+
+#include "warning_options.hpp"
+
+namespace quelmix::tools {
+
+enum class report_format { gcc, json };
+
+struct checker_options {
+  bool quiet = false; // errors only: no warnings, no summary
+  warning_options warnings;
+  report_format format = report_format::gcc;
+  bool dump = false;   // the record in the library's dump formats too
+  bool colour = false; // settled from --color and the terminal
+  std::vector<const char *> files;
+};
+
+// What parse_checker_options decided: go on and check the files, or leave
+// with `status` (after --help, --version or a usage error).
+struct parse_result {
+  bool proceed;
+  int status;
+};
+
+parse_result parse_checker_options(int argc, char **argv,
+                                   checker_options &options);
+
+// Exit statuses.
+inline constexpr int EXIT_CLEAN = 0;
+inline constexpr int EXIT_BAD_LINE = 1;
+inline constexpr int EXIT_TROUBLE = 2;
+
+} // namespace quelmix::tools
