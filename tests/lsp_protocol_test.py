@@ -83,7 +83,7 @@ check(early.get("error", {}).get("code") == -32002, "refused before initialize")
 init = c.request("initialize", {"processId": None, "rootUri": None,
                                 "capabilities": {}})
 caps = init["result"]["capabilities"]
-check(caps["textDocumentSync"]["change"] == 1 and caps["hoverProvider"] and
+check(caps["textDocumentSync"]["change"] == 2 and caps["hoverProvider"] and
       caps["documentFormattingProvider"] and caps["documentSymbolProvider"],
       "capabilities")
 c.notify("initialized", {})

@@ -8,11 +8,18 @@
 namespace quelmix::lsp {
 namespace {
 
+// The record is scratch: released however the analysis ends.
+struct scratch_record {
+  camera_config value{};
+  scratch_record() = default;
+  scratch_record(const scratch_record &) = delete;
+  scratch_record &operator=(const scratch_record &) = delete;
+  ~scratch_record() { quelmix_release_config(&value); }
+};
+
 checked_text check(const std::string &text) {
-  camera_config record{};
-  checked_text checked = check_text(text, record);
-  quelmix_release_config(&record);
-  return checked;
+  scratch_record record;
+  return check_text(text, record.value);
 }
 
 } // namespace

@@ -104,6 +104,13 @@ std::optional<frame> frame_reader::next() {
     return frame{{}, "a message header longer than 64 KiB was dropped"};
   }
   const header h = read_header(std::string_view(buffer_).substr(0, end));
+  // Bytes before a header that belong to no message: start at the header.
+  const std::size_t later =
+      find_name(std::string_view(buffer_).substr(0, end), 1);
+  if (!h.length && later != std::string::npos) {
+    buffer_.erase(0, later);
+    return frame{{}, "bytes before a message header were dropped"};
+  }
   if (!h.length) {
     buffer_.erase(0, end + 4); // its body, if any, is searched through
     searching_ = true;

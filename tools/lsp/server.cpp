@@ -2,6 +2,7 @@
 #include "server.hpp"
 
 #include <exception>
+#include <new>
 
 #include "features.hpp"
 #include "framing.hpp"
@@ -51,7 +52,7 @@ std::string show_error(const std::string &message) {
 json capabilities(const client_options &options) {
   return {{"capabilities",
            {{"positionEncoding", options.utf8 ? "utf-8" : "utf-16"},
-            {"textDocumentSync", {{"openClose", true}, {"change", 1}}},
+            {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
             {"hoverProvider", true},
             {"completionProvider", {{"triggerCharacters", json::array({"["})}}},
             {"documentSymbolProvider", true},
@@ -210,8 +211,13 @@ std::vector<std::string> server::flush() {
     const auto found = documents_.find(uri);
     if (found != documents_.end()) {
       params["version"] = found->second.version;
-      params["diagnostics"] =
-          diagnostics_of(analysis(found->second.text, options_));
+      try {
+        params["diagnostics"] =
+            diagnostics_of(analysis(found->second.text, options_));
+      } catch (const std::bad_alloc &) {
+        out.push_back(show_error("out of memory while analysing " + uri));
+        continue;
+      }
     }
     out.push_back(notification("textDocument/publishDiagnostics", params));
   }

@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+// The tools' bounds and the editor's responsiveness:
+//  - checker/long_line/N: the engine and the checker's rendering of every
+//    diagnostic of a file whose one line is N bytes (each 1023-byte piece
+//    is a bad line), which must grow linearly in N;
+//  - lsp/long_line/N: the server's diagnostics for the same document;
+//  - lsp/change_to_publish/LINES: a didChange of a generated document of
+//    LINES lines, up to the publishDiagnostics it causes;
+//  - lsp/burst_200/LINES: 200 changes sent at once, up to the one
+//    publication for the latest version.
+// Each long-line family reports its fitted complexity (want: N).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "config_generator.hpp"
+#include "diagnostics/analysis/engine.hpp"
+#include "document.hpp"
+#include "features.hpp"
+#include "server.hpp"
+#include "terminal_output.hpp"
+
+namespace {
+
+using json = nlohmann::json;
+
+std::string long_line_document(std::size_t bytes) {
+  return "[camera parameter]\nTYPE = " + std::string(bytes, 'x') + "\n";
+}
+
+void checker_long_line(benchmark::State &state) {
+  const std::string text =
+      long_line_document(static_cast<std::size_t>(state.range(0)));
+  std::FILE *sink = std::fopen("/dev/null", "w");
+  for (auto _ : state) {
+    camera_config config{};
+    const quelmix::checked_text checked =
+        quelmix::check_text(text, config, false);
+    const quelmix::line_index lines(text);
+    for (const quelmix::diagnostic &d : checked.diagnostics)
+      quelmix::tools::print_diagnostic(
+          sink, "f.cfg", d, d.line > 0 ? lines.line_text(d.line) : "", false);
+    quelmix_release_config(&config);
+  }
+  std::fclose(sink);
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(checker_long_line)
+    ->Name("checker/long_line")
+    ->RangeMultiplier(4)
+    ->Range(256 << 10, 4 << 20)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
+void lsp_long_line(benchmark::State &state) {
+  const std::string text =
+      long_line_document(static_cast<std::size_t>(state.range(0)));
+  const quelmix::lsp::client_options options;
+  for (auto _ : state) {
+    const quelmix::lsp::analysis a(text, options);
+    benchmark::DoNotOptimize(quelmix::lsp::diagnostics_of(a));
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(lsp_long_line)
+    ->Name("lsp/long_line")
+    ->RangeMultiplier(4)
+    ->Range(256 << 10, 4 << 20)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
+std::string message(const char *method, json params, int id = 0) {
+  json m = {{"jsonrpc", "2.0"}, {"method", method}, {"params", params}};
+  if (id > 0)
+    m["id"] = id;
+  return m.dump();
+}
+
+std::string change(const std::string &text, int version) {
+  return message(
+      "textDocument/didChange",
+      {{"textDocument", {{"uri", "file:///b.cfg"}, {"version", version}}},
+       {"contentChanges", json::array({{{"text", text}}})}});
+}
+
+// A server with the document open and its first diagnostics published.
+quelmix::lsp::server opened(const std::string &text) {
+  quelmix::lsp::server server;
+  server.handle(message("initialize", {{"capabilities", json::object()}}, 1));
+  server.handle(
+      message("textDocument/didOpen",
+              {{"textDocument",
+                {{"uri", "file:///b.cfg"}, {"version", 1}, {"text", text}}}}));
+  server.flush();
+  return server;
+}
+
+void lsp_change_to_publish(benchmark::State &state) {
+  const std::string text = quelmix::bench::generate_config(
+      {static_cast<std::size_t>(state.range(0)), false, 8});
+  quelmix::lsp::server server = opened(text);
+  int version = 2;
+  for (auto _ : state) {
+    server.handle(change(text, version++));
+    benchmark::DoNotOptimize(server.flush());
+  }
+}
+BENCHMARK(lsp_change_to_publish)
+    ->Name("lsp/change_to_publish")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+void lsp_burst(benchmark::State &state) {
+  const std::string text = quelmix::bench::generate_config(
+      {static_cast<std::size_t>(state.range(0)), false, 8});
+  quelmix::lsp::server server = opened(text);
+  std::vector<std::string> burst;
+  for (int v = 0; v < 200; ++v)
+    burst.push_back(change(text + "; edit " + std::to_string(v) + "\n", v));
+  for (auto _ : state) {
+    for (const std::string &body : burst)
+      server.handle(body);
+    const auto published = server.flush();
+    if (published.size() != 1)
+      state.SkipWithError("a burst must be published once");
+  }
+}
+BENCHMARK(lsp_burst)
+    ->Name("lsp/burst_200")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
