@@ -7,7 +7,8 @@
 //  - lsp/change_to_publish/LINES: a didChange of a generated document of
 //    LINES lines, up to the publishDiagnostics it causes;
 //  - lsp/burst_200/LINES: 200 changes sent at once, up to the one
-//    publication for the latest version.
+//    publication for the latest version;
+//  - diff/commands/N: two files of N commands loaded and compared.
 // Each long-line family reports its fitted complexity (want: N).
 #include <benchmark/benchmark.h>
 
@@ -18,6 +19,7 @@
 
 #include "config_generator.hpp"
 #include "diagnostics/analysis/engine.hpp"
+#include "diagnostics/compare/record_diff.hpp"
 #include "document.hpp"
 #include "features.hpp"
 #include "server.hpp"
@@ -38,7 +40,7 @@ void checker_long_line(benchmark::State &state) {
   for (auto _ : state) {
     camera_config config{};
     const quelmix::checked_text checked =
-        quelmix::check_text(text, config, false);
+        quelmix::check_text(text, config, {false, false});
     const quelmix::line_index lines(text);
     for (const quelmix::diagnostic &d : checked.diagnostics)
       quelmix::tools::print_diagnostic(
@@ -133,6 +135,31 @@ void lsp_burst(benchmark::State &state) {
 BENCHMARK(lsp_burst)
     ->Name("lsp/burst_200")
     ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+// Two files of 10,000 commands: one inserted in the middle and every
+// hundredth value changed, compared as records.
+void diff_commands(benchmark::State &state) {
+  const auto commands = static_cast<int>(state.range(0));
+  std::string old_text = "[register parameter]\n", new_text = old_text;
+  for (int i = 0; i < commands; ++i) {
+    old_text += "REG = " + std::to_string(i) + ", 7\n";
+    new_text +=
+        "REG = " + std::to_string(i) + (i % 100 == 0 ? ", 8\n" : ", 7\n");
+    if (i == commands / 2)
+      new_text += "DELAY = 10\n";
+  }
+  for (auto _ : state) {
+    quelmix::loaded_file a, b;
+    quelmix::load_for_comparison(a, old_text);
+    quelmix::load_for_comparison(b, new_text);
+    benchmark::DoNotOptimize(quelmix::compare_records(a, b));
+  }
+}
+BENCHMARK(diff_commands)
+    ->Name("diff/commands")
     ->Arg(10000)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond);

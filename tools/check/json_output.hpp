@@ -10,15 +10,10 @@
 #include <vector>
 
 #include "diagnostics/analysis/engine.hpp"
+#include "json_string.hpp"
 #include "quelmix_config_parser.h"
 
 namespace quelmix::tools {
-
-// Appends `bytes` as a JSON string literal. The file is bytes, not text:
-// valid UTF-8 is kept as it is, and each byte that is not part of valid
-// UTF-8 becomes the character of the same value (\u0080 to \u00ff), so the
-// output is always valid JSON.
-void append_json_string(std::string &out, std::string_view bytes);
 
 // Writes one document to `to` as it is made: the file, the library's
 // result, the camera fields, the commands, the controls, the diagnostics

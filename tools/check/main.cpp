@@ -1,19 +1,27 @@
 // SPDX-License-Identifier: MIT
 // quelmix-config-check: tells a file's author every mistake, where it is,
-// and what the loader made of the file.
+// and what the loader made of the file; mends what it can.
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "ci_output.hpp"
 #include "diagnostics/analysis/engine.hpp"
+#include "diagnostics/analysis/fixes.hpp"
+#include "diagnostics/compare/record_diff.hpp"
+#include "diagnostics/compare/sequence_diff.hpp"
+#include "diagnostics/messages/words.hpp"
 #include "dump.hpp"
 #include "input.hpp"
 #include "json_output.hpp"
 #include "options.hpp"
 #include "output.hpp"
 #include "quelmix_config_parser.h"
+#include "report.hpp"
+#include "rewrite.hpp"
+#include "terminal.hpp"
 #include "terminal_output.hpp"
 
 namespace {
@@ -26,72 +34,161 @@ bool shown(const checker_options &options, const diagnostic &d) {
          (!options.quiet && options.warnings.shown(d));
 }
 
-void print_gcc(const checker_options &options, const std::string &name,
-               const checked_text &checked, const std::string &bytes,
-               const std::vector<const diagnostic *> &kept,
-               const camera_config &config) {
-  const std::size_t warnings = kept.size() - checked.errors;
-  if (!kept.empty()) {
-    const line_index lines(bytes);
-    for (const diagnostic *d : kept)
-      print_diagnostic(stderr, name, *d,
+// What the checker knows of one file while it reports it.
+struct file_check {
+  std::string name;
+  std::string bytes;
+  camera_config config{};
+  checked_text checked;
+  std::vector<const diagnostic *> kept;
+
+  file_check() = default;
+  file_check(const file_check &) = delete;
+  file_check &operator=(const file_check &) = delete;
+  ~file_check() { quelmix_release_config(&config); }
+};
+
+void print_gcc(const checker_options &options, const file_check &f) {
+  const std::size_t warnings = f.kept.size() - f.checked.errors;
+  if (!f.kept.empty()) {
+    const line_index lines(f.bytes);
+    for (const diagnostic *d : f.kept)
+      print_diagnostic(stderr, f.name, *d,
                        d->line > 0 ? lines.line_text(d->line) : "",
                        options.colour);
   }
   std::fflush(stderr);
-  if (!options.quiet && checked.report.parse.line >= 0)
-    std::printf("%s\n", summary_line(name, checked, warnings,
-                                     options.warnings.errors, config)
+  if (!options.quiet && f.checked.report.parse.line >= 0)
+    std::printf("%s\n", summary_line(f.name, f.checked, warnings,
+                                     options.warnings.errors, f.config)
                             .c_str());
-  if (options.dump && checked.report.parse.line >= 0) {
+  if (options.dump && f.checked.report.parse.line >= 0) {
     std::fflush(stdout);
-    dump_camera_params(config);
-    dump_controls(config);
+    dump_camera_params(f.config);
+    dump_controls(f.config);
     std::fflush(stderr);
-    dump_configs(config);
+    dump_configs(f.config);
   }
 }
 
-// Checks one file and reports it; its exit status.
-int check_one(const char *path, const checker_options &options) {
-  const std::string name = display_name(path);
-  camera_config config;
-  std::memset(&config, 0, sizeof config);
-  std::string bytes;
-  const checked_text checked = check_file(path, config, &bytes, false);
+// What the fixes did to the record a host loads, in the key's own terms.
+void report_fixes(const std::string &name, const std::string &before,
+                  const fix_report &fixed) {
+  loaded_file a, b;
+  load_for_comparison(a, before);
+  load_for_comparison(b, fixed.text);
+  const record_difference d = compare_records(a, b);
+  const std::size_t count = fixed.safe + fixed.unsafe;
+  std::printf(
+      "%s: fixed %s (%zu safe, %zu unsafe); %s\n", terminal_safe(name).c_str(),
+      counted(count, "problem").c_str(), fixed.safe, fixed.unsafe,
+      d.same() ? "what a host loads is the same" : "what a host now loads:");
+  const std::string changes = difference_lines(d);
+  for (std::string_view line : split_text_lines(changes))
+    std::printf("  %s\n", terminal_safe(line).c_str());
+}
 
-  std::vector<const diagnostic *> kept;
-  for (const diagnostic &d : checked.diagnostics)
+void report_refusals(const std::string &name, const fix_report &fixed) {
+  for (const fix_report::refusal &r : fixed.refused)
+    std::printf("%s:%lld: fix not applied: %s: %s\n",
+                terminal_safe(name).c_str(), static_cast<long long>(r.line),
+                terminal_safe(r.title).c_str(), r.why.c_str());
+}
+
+// Applies the fixes the options ask for to `f.bytes`; false when the file
+// could not be written.
+bool fix_file(const char *path, const checker_options &options, file_check &f) {
+  const fix_report fixed = apply_fixes(f.bytes, options.fixes == fix_mode::all);
+  report_refusals(f.name, fixed);
+  if (fixed.text == f.bytes)
+    return true;
+  if (options.diff) {
+    std::printf("--- %s\n+++ %s\n%s", terminal_safe(f.name).c_str(),
+                terminal_safe(f.name).c_str(),
+                terminal_safe(unified_diff(f.bytes, fixed.text), true).c_str());
+    return true;
+  }
+  const rewrite_result written = rewrite_file(path, fixed.text);
+  if (written.outcome == rewrite_outcome::refused ||
+      written.outcome == rewrite_outcome::failed) {
+    std::fprintf(stderr, "quelmix-config-check: %s: %s\n",
+                 terminal_safe(f.name).c_str(),
+                 terminal_safe(written.problem).c_str());
+    return false;
+  }
+  report_fixes(f.name, f.bytes, fixed);
+  f.bytes = fixed.text;
+  return true;
+}
+
+// Checks one file (fixing it first when asked) and reports it; its exit
+// status.
+int check_one(const char *path, const checker_options &options,
+              sarif_report &sarif) {
+  file_check f;
+  f.name = display_name(path);
+  if (options.fixes != fix_mode::none && !options.diff &&
+      std::strcmp(path, "-") == 0) {
+    std::fprintf(stderr, "quelmix-config-check: <stdin>: cannot fix standard "
+                         "input in place; use --diff\n");
+    return EXIT_TROUBLE;
+  }
+  input in = read_input(path);
+  if (in.error != input_error::none) {
+    f.checked = unreadable(in.error == input_error::cannot_open
+                               ? parse_error::cannot_open
+                               : parse_error::cannot_read,
+                           in.system_error);
+    f.checked.result_reason = input_error_words(in);
+    f.checked.diagnostics.front().message = f.checked.result_reason;
+  } else {
+    f.bytes = std::move(in.bytes);
+    if (options.fixes != fix_mode::none && !fix_file(path, options, f))
+      return EXIT_TROUBLE;
+    f.checked = check_text(f.bytes, f.config, {false, false});
+  }
+
+  for (const diagnostic &d : f.checked.diagnostics)
     if (shown(options, d))
-      kept.push_back(&d);
-  const std::size_t warnings = kept.size() - checked.errors;
+      f.kept.push_back(&d);
+  const std::size_t warnings = f.kept.size() - f.checked.errors;
 
   int status = EXIT_CLEAN;
-  if (checked.report.parse.line < 0)
+  if (f.checked.report.parse.line < 0)
     status = EXIT_TROUBLE;
-  else if (checked.report.parse.line > 0 ||
+  else if (f.checked.report.parse.line > 0 ||
            (options.warnings.errors && warnings > 0))
     status = EXIT_BAD_LINE;
 
-  if (options.format == report_format::json)
-    write_record_json(stdout, name, checked, kept, config);
-  else
-    print_gcc(options, name, checked, bytes, kept, config);
-  quelmix_release_config(&config);
+  switch (options.format) {
+  case report_format::json:
+    write_record_json(stdout, f.name, f.checked, f.kept, f.config);
+    break;
+  case report_format::sarif:
+    sarif.add_file(f.name, f.bytes, f.kept);
+    break;
+  case report_format::github:
+    std::fputs(github_annotations(f.name, f.kept).c_str(), stdout);
+    break;
+  case report_format::gcc:
+    print_gcc(options, f);
+    break;
+  }
   return status;
 }
 
-// Several files' JSON documents make an array.
+// Several files' JSON documents make an array; SARIF is one document.
 int check_all(const checker_options &options) {
   const bool json = options.format == report_format::json;
   const bool array = json && options.files.size() > 1;
+  sarif_report sarif;
   int worst = EXIT_CLEAN;
   if (array)
     std::fputs("[\n", stdout);
   for (std::size_t i = 0; i < options.files.size(); ++i) {
     if (array && i > 0)
       std::fputs(",\n", stdout);
-    const int status = check_one(options.files[i], options);
+    const int status = check_one(options.files[i], options, sarif);
     if (status > worst)
       worst = status;
   }
@@ -99,6 +196,8 @@ int check_all(const checker_options &options) {
     std::fputs("\n]", stdout);
   if (json)
     std::fputs("\n", stdout);
+  if (options.format == report_format::sarif)
+    std::fputs(sarif.document().c_str(), stdout);
   return worst;
 }
 

@@ -30,9 +30,17 @@ constexpr const char *USAGE =
     "  -Werror, --warnings=error\n"
     "                         warnings fail the check too\n"
     "  -Wno-error             warnings do not fail the check (the default)\n"
-    "      --format=FORMAT    how to report: gcc (the default) or json\n"
+    "      --format=FORMAT    how to report: gcc (the default), json, sarif\n"
+    "                         (SARIF 2.1.0 for code scanning) or github\n"
+    "                         (workflow commands: annotations)\n"
     "      --json             the same as --format=json: each file as JSON\n"
     "                         on standard output (an array for several)\n"
+    "      --fix              apply the safe fixes in place, say what they\n"
+    "                         did to the loaded record, then report what\n"
+    "                         is left\n"
+    "      --unsafe-fixes     with --fix or --diff: the unsafe fixes too\n"
+    "      --diff             print the fixes as a unified diff instead of\n"
+    "                         writing them\n"
     "      --dump             also print the record in the library's dump\n"
     "                         formats\n"
     "      --color[=WHEN]     colour diagnostics: auto (the default), always\n"
@@ -77,6 +85,10 @@ bool format_for(std::string_view name, report_format &format) {
     format = report_format::gcc;
   else if (name == "json")
     format = report_format::json;
+  else if (name == "sarif")
+    format = report_format::sarif;
+  else if (name == "github")
+    format = report_format::github;
   else
     return false;
   return true;
@@ -114,6 +126,9 @@ std::string unknown_option_words(int argc, char **argv) {
 enum long_only : int {
   OPT_JSON = 256,
   OPT_FORMAT,
+  OPT_FIX,
+  OPT_UNSAFE_FIXES,
+  OPT_DIFF,
   OPT_DUMP,
   OPT_COLOR,
   OPT_VERSION
@@ -128,6 +143,9 @@ parse_result parse_checker_options(int argc, char **argv,
       {"warnings", optional_argument, nullptr, 'W'},
       {"json", no_argument, nullptr, OPT_JSON},
       {"format", required_argument, nullptr, OPT_FORMAT},
+      {"fix", no_argument, nullptr, OPT_FIX},
+      {"unsafe-fixes", no_argument, nullptr, OPT_UNSAFE_FIXES},
+      {"diff", no_argument, nullptr, OPT_DIFF},
       {"dump", no_argument, nullptr, OPT_DUMP},
       {"color", optional_argument, nullptr, OPT_COLOR},
       {"colour", optional_argument, nullptr, OPT_COLOR},
@@ -136,6 +154,7 @@ parse_result parse_checker_options(int argc, char **argv,
       {nullptr, 0, nullptr, 0},
   };
   colour_for("auto", options.colour);
+  bool fix = false, unsafe = false;
   opterr = 0; // our own words for a bad option
   for (int c;
        (c = getopt_long(argc, argv, ":qwW::h", long_options, nullptr)) != -1;) {
@@ -158,8 +177,18 @@ parse_result parse_checker_options(int argc, char **argv,
       break;
     case OPT_FORMAT:
       if (!format_for(optarg, options.format))
-        return usage_error(std::string("--format takes gcc or json, not '") +
-                           optarg + "'");
+        return usage_error(
+            std::string("--format takes gcc, json, sarif or github, not '") +
+            optarg + "'");
+      break;
+    case OPT_FIX:
+      fix = true;
+      break;
+    case OPT_UNSAFE_FIXES:
+      unsafe = true;
+      break;
+    case OPT_DIFF:
+      options.diff = true;
       break;
     case OPT_DUMP:
       options.dump = true;
@@ -188,6 +217,10 @@ parse_result parse_checker_options(int argc, char **argv,
   }
   if (optind >= argc)
     return usage_error("no file given");
+  if (unsafe && !fix && !options.diff)
+    return usage_error("--unsafe-fixes goes with --fix or --diff");
+  if (fix || options.diff)
+    options.fixes = unsafe ? fix_mode::all : fix_mode::safe;
   options.files.assign(argv + optind, argv + argc);
   return {true, EXIT_CLEAN};
 }

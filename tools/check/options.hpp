@@ -8,13 +8,18 @@
 
 namespace quelmix::tools {
 
-enum class report_format { gcc, json };
+enum class report_format { gcc, json, sarif, github };
+
+// Which fixes to make: none, the safe ones, or all of them.
+enum class fix_mode { none, safe, all };
 
 struct checker_options {
   bool quiet = false; // errors only: no warnings, no summary
   warning_options warnings;
   report_format format = report_format::gcc;
-  bool dump = false;   // the record in the library's dump formats too
+  bool dump = false; // the record in the library's dump formats too
+  fix_mode fixes = fix_mode::none;
+  bool diff = false;   // print the fixes as a unified diff, write nothing
   bool colour = false; // settled from --color and the terminal
   std::vector<const char *> files;
 };

@@ -85,10 +85,10 @@ std::string display_name(const char *path) {
 }
 
 checked_text check_file(const char *path, camera_config &config,
-                        std::string *bytes, bool keep_lines) {
+                        std::string *bytes, check_options options) {
   input in = read_input(path);
   if (in.error == input_error::none) {
-    checked_text checked = check_text(in.bytes, config, keep_lines);
+    checked_text checked = check_text(in.bytes, config, options);
     if (bytes != nullptr)
       *bytes = std::move(in.bytes);
     return checked;

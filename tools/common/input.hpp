@@ -36,6 +36,7 @@ std::string display_name(const char *path);
 // read_input and check_text; a file that cannot be read gives the
 // library's -1 and one cannot-open or cannot-read diagnostic.
 checked_text check_file(const char *path, camera_config &config,
-                        std::string *bytes = nullptr, bool keep_lines = true);
+                        std::string *bytes = nullptr,
+                        check_options options = {});
 
 } // namespace quelmix::tools

@@ -347,6 +347,30 @@ private:
 
 } // namespace
 
+namespace {
+
+// One diagnostic's protocol form, its range from `start` to `end`
+// characters of its line.
+json diagnostic_item(const analysis &a, const diagnostic &d, std::size_t start,
+                     std::size_t end) {
+  const bool error = d.level() == severity::error || a.options.warnings.errors;
+  return {{"range",
+           {{"start", {{"line", d.line - 1}, {"character", start}}},
+            {"end", {{"line", d.line - 1}, {"character", end}}}}},
+          {"severity", error ? 1 : 2},
+          {"code", name_of(d.kind)},
+          {"source", "quelmix"},
+          {"message", d.hint.empty() ? d.message : d.message + "\n" + d.hint}};
+}
+
+} // namespace
+
+json diagnostic_json(const analysis &a, const diagnostic &d) {
+  const auto begin = static_cast<std::size_t>(d.column - 1);
+  return diagnostic_item(a, d, a.character(d.line, begin),
+                         a.character(d.line, span_end(a.line(d.line), begin)));
+}
+
 json diagnostics_of(const analysis &a) {
   json out = json::array();
   std::int64_t cursor_line = 0;
@@ -358,21 +382,11 @@ json diagnostics_of(const analysis &a) {
       cursor.emplace(a, d.line);
       cursor_line = d.line;
     }
-    const std::size_t begin = static_cast<std::size_t>(d.column - 1);
+    const auto begin = static_cast<std::size_t>(d.column - 1);
     const std::size_t start = cursor->character(begin);
     line_cursor end_cursor = *cursor;
-    const std::size_t end =
-        end_cursor.character(span_end(cursor->text(), begin));
-    const bool error =
-        d.level() == severity::error || a.options.warnings.errors;
-    out.push_back(
-        {{"range",
-          {{"start", {{"line", d.line - 1}, {"character", start}}},
-           {"end", {{"line", d.line - 1}, {"character", end}}}}},
-         {"severity", error ? 1 : 2},
-         {"code", name_of(d.kind)},
-         {"source", "quelmix"},
-         {"message", d.hint.empty() ? d.message : d.message + "\n" + d.hint}});
+    out.push_back(diagnostic_item(
+        a, d, start, end_cursor.character(span_end(cursor->text(), begin))));
   }
   return out;
 }

@@ -12,6 +12,9 @@ namespace quelmix::lsp {
 // Diagnostic[] for publishDiagnostics, those the options leave on.
 json diagnostics_of(const analysis &a);
 
+// One diagnostic as publishDiagnostics sends it.
+json diagnostic_json(const analysis &a, const diagnostic &d);
+
 // Hover or null, at a protocol position ({"line", "character"}).
 json hover_at(const analysis &a, const json &position);
 

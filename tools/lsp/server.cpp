@@ -4,6 +4,7 @@
 #include <exception>
 #include <new>
 
+#include "actions.hpp"
 #include "features.hpp"
 #include "framing.hpp"
 #include "options.hpp"
@@ -50,19 +51,22 @@ std::string show_error(const std::string &message) {
 }
 
 json capabilities(const client_options &options) {
-  return {{"capabilities",
-           {{"positionEncoding", options.utf8 ? "utf-8" : "utf-16"},
-            {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
-            {"hoverProvider", true},
-            {"completionProvider", {{"triggerCharacters", json::array({"["})}}},
-            {"documentSymbolProvider", true},
-            {"documentFormattingProvider", true}}},
-          {"serverInfo",
-           {{"name", "quelmix-config-lsp"},
-            {"version",
-             std::to_string(QUELMIX_CONFIG_PARSER_VERSION_MAJOR) + "." +
-                 std::to_string(QUELMIX_CONFIG_PARSER_VERSION_MINOR) + "." +
-                 std::to_string(QUELMIX_CONFIG_PARSER_VERSION_PATCH)}}}};
+  return {
+      {"capabilities",
+       {{"positionEncoding", options.utf8 ? "utf-8" : "utf-16"},
+        {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
+        {"hoverProvider", true},
+        {"completionProvider", {{"triggerCharacters", json::array({"["})}}},
+        {"documentSymbolProvider", true},
+        {"documentFormattingProvider", true},
+        {"codeActionProvider",
+         {{"codeActionKinds", json::array({"quickfix", "source.fixAll"})}}}}},
+      {"serverInfo",
+       {{"name", "quelmix-config-lsp"},
+        {"version", std::to_string(QUELMIX_CONFIG_PARSER_VERSION_MAJOR) + "." +
+                        std::to_string(QUELMIX_CONFIG_PARSER_VERSION_MINOR) +
+                        "." +
+                        std::to_string(QUELMIX_CONFIG_PARSER_VERSION_PATCH)}}}};
 }
 
 // A change with a range replaces that range (clients may send them even
@@ -196,6 +200,8 @@ struct dispatcher {
       return symbols_of(analyse(params));
     if (method == "textDocument/formatting")
       return formatting_edits(analyse(params));
+    if (method == "textDocument/codeAction")
+      return code_actions(analyse(params), params);
     throw unknown_method{};
   }
 

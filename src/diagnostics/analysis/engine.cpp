@@ -6,6 +6,7 @@
 #include <new>
 
 #include "diagnostics/analysis/markers.hpp"
+#include "diagnostics/analysis/suppressions.hpp"
 #include "diagnostics/analysis/values.hpp"
 #include "diagnostics/messages/describe.hpp"
 #include "diagnostics/messages/warnings.hpp"
@@ -110,11 +111,19 @@ struct engine {
   std::int64_t first_error = 0;
   // Memory ran out in the engine's own work (not the loader's).
   bool out_of_memory = false;
+  // The file's suppression comments.
+  std::vector<suppression> suppressions;
 
-  engine(std::string_view text, camera_config &record, bool keep_lines)
+  // Where the record's parts came from, when asked.
+  bool keep_origins = false;
+  record_origins origins;
+
+  engine(std::string_view text, camera_config &record,
+         const check_options &options)
       : bytes(text), lines(text),
         config(record), source{text.data(), text.size()}, context{&record},
-        roles(keep_lines ? static_cast<std::size_t>(lines.line_count()) : 0) {}
+        roles(options.lines ? static_cast<std::size_t>(lines.line_count()) : 0),
+        keep_origins(options.origins) {}
 
   std::size_t piece_offset(std::int64_t library_line) const {
     if (library_line < 1 || pieces_read == 0)
@@ -151,12 +160,51 @@ struct engine {
   }
 
   void add(diagnostic_kind kind, std::size_t offset, std::int64_t library_line,
-           std::string message, std::string hint = {}) {
-    found.push_back(diagnostic{kind, lines.line_of(offset),
-                               lines.column_of(offset), std::move(message),
-                               std::move(hint), library_line});
+           std::string message, std::string hint = {},
+           std::optional<quelmix::fix> remedy = std::nullopt) {
+    found.push_back(diagnostic{
+        kind, lines.line_of(offset), lines.column_of(offset),
+        std::move(message), std::move(hint), library_line, std::move(remedy)});
+  }
+
+  // Bytes of the line in hand.
+  std::string_view text_of(line_span span) const {
+    return bytes.substr(offset_in_line(span.begin), span.end - span.begin);
   }
 };
+
+// Renames a key or section that is near a known one: safe when only letter
+// case or outer blanks differ, unsafe for a near miss.
+std::optional<quelmix::fix> rename_fix(const engine &e, const name_guess &guess,
+                                       bool header) {
+  if (guess.name.empty())
+    return std::nullopt;
+  const line_span span = e.current.name;
+  line_promise promise{header, std::string(guess.name), {}};
+  if (!header)
+    promise.value = e.text_of(e.current.value);
+  return quelmix::fix{"rename to " + std::string(guess.name),
+                      guess.exact ? fix_safety::safe : fix_safety::unsafe,
+                      {{e.offset_in_line(span.begin),
+                        e.offset_in_line(span.end), std::string(guess.name)}},
+                      promise};
+}
+
+// What is known of a name the loader did not know, and how to mend it.
+std::optional<quelmix::fix> unknown_name_fix(const engine &e,
+                                             const load_warning &warning) {
+  if (warning.kind == warning_kind::unknown_section &&
+      e.current.kind == line_kind::header)
+    return rename_fix(e, guess_section(warning.section), true);
+  if (warning.kind != warning_kind::unknown_key ||
+      e.current.kind != line_kind::entry)
+    return std::nullopt;
+  const schema::record_kind record =
+      schema::keys_of_section(e.context.section_code);
+  if (record == schema::record_kind::none)
+    return std::nullopt;
+  return rename_fix(e, guess_key(record, warning.name), false);
+}
 
 char *read_piece_unguarded(char *buffer, int size, void *user) {
   auto &e = *static_cast<engine *>(user);
@@ -231,9 +279,44 @@ void check_marker_spelling(engine &e, const line_event &event) {
     hint = meant == marker::end
                ? std::string("a code block starts with ") + CODE_BLOCK_START
                : std::string("put the comment on a line of its own");
-  e.add(diagnostic_kind::near_miss_marker,
-        static_cast<std::size_t>(text.data() - e.bytes.data()), event.line,
-        marker_words(event, text, meant), hint);
+  const auto at = static_cast<std::size_t>(text.data() - e.bytes.data());
+  std::optional<quelmix::fix> remedy;
+  if (!exact)
+    remedy = quelmix::fix{std::string("write the marker ") + spelling(meant),
+                          fix_safety::unsafe,
+                          {{at, at + text.size(), spelling(meant)}},
+                          std::nullopt};
+  e.add(diagnostic_kind::near_miss_marker, at, event.line,
+        marker_words(event, text, meant), hint, std::move(remedy));
+}
+
+// A suppression comment: a comment line silences the line after it, an
+// inline comment (or one after a header) its own line.
+void note_suppression(engine &e, const line_event &event) {
+  if (event.comment.empty() ||
+      (event.kind != line_kind::comment && event.kind != line_kind::entry &&
+       event.kind != line_kind::header))
+    return;
+  std::optional<suppression> s = parse_suppression(e.text_of(event.comment));
+  if (!s)
+    return;
+  s->at = e.offset_in_line(event.comment.begin);
+  s->line = e.lines.line_of(s->at);
+  const std::size_t start = e.lines.line_start(s->line);
+  if (event.kind == line_kind::comment) {
+    s->target = s->line + 1;
+    const std::size_t next = s->line < e.lines.line_count()
+                                 ? e.lines.line_start(s->line + 1)
+                                 : e.bytes.size();
+    s->removal = {start, next, ""};
+  } else {
+    s->target = s->line;
+    std::size_t begin = s->at;
+    while (begin > start && is_space(e.bytes[begin - 1]))
+      --begin;
+    s->removal = {begin, e.offset_in_line(event.comment.end), ""};
+  }
+  e.suppressions.push_back(std::move(*s));
 }
 
 void on_line_unguarded(void *user, const line_event &event) {
@@ -250,6 +333,7 @@ void on_line_unguarded(void *user, const line_event &event) {
     e.block_marker = e.offset_in_line(event.name.begin);
   if (event.kind == line_kind::entry || event.kind == line_kind::block_text)
     check_marker_spelling(e, event);
+  note_suppression(e, event);
 }
 
 // Where an event's complaint belongs: a header's "[", an entry's key, a
@@ -289,7 +373,8 @@ void on_warning_unguarded(void *user, const load_warning &warning) {
   const std::int64_t line = e.current.kind == line_kind::block_end
                                 ? e.current.block_line
                                 : e.current.line;
-  e.add(text.kind, offset, line, std::move(text.message), std::move(text.hint));
+  e.add(text.kind, offset, line, std::move(text.message), std::move(text.hint),
+        unknown_name_fix(e, warning));
 }
 
 // The start of value number `index` (0-based) of a list, as an offset in
@@ -318,12 +403,31 @@ std::string section_words(const engine &e) {
   return "stay in section " + quoted(e.section);
 }
 
+// The end marker as a line of its own at `at` (a line's start, or the end
+// of the file), with the file's own line ending.
+quelmix::fix close_block_fix(const engine &e, std::size_t at) {
+  const std::size_t newline = e.bytes.find('\n');
+  const std::string ending = newline != std::string_view::npos && newline > 0 &&
+                                     e.bytes[newline - 1] == '\r'
+                                 ? "\r\n"
+                                 : "\n";
+  std::string text = std::string(CODE_BLOCK_END) + ending;
+  if (at == e.bytes.size() && at > 0 && e.bytes[at - 1] != '\n')
+    text = ending + text;
+  return {std::string("insert ") + CODE_BLOCK_END,
+          fix_safety::unsafe,
+          {{at, at, text}},
+          std::nullopt};
+}
+
 void unclosed_block(engine &e, const parse_problem &problem) {
   const std::string opened =
       std::to_string(e.lines.line_of(e.piece_offset(problem.block_line)));
   if (e.current.kind == line_kind::block_cut &&
       e.current.line == problem.line) {
     e.header_swallowed = true;
+    const std::size_t header_line = e.lines.line_start(
+        e.lines.line_of(e.offset_in_line(e.current.name.begin)));
     e.add(diagnostic_kind::unclosed_code_block,
           e.offset_in_line(e.current.name.begin), problem.line,
           "code block opened on line " + opened +
@@ -331,13 +435,47 @@ void unclosed_block(engine &e, const parse_problem &problem) {
               "the header is not read",
           std::string("close the block with ") + CODE_BLOCK_END +
               " before the header; until the next header the lines below " +
-              section_words(e));
+              section_words(e),
+          close_block_fix(e, header_line));
     return;
   }
   e.add(diagnostic_kind::unclosed_code_block, e.block_marker, problem.line,
         "code block opened on line " + opened +
             " is never closed: it runs to the end of the file and is dropped",
-        std::string("close it with ") + CODE_BLOCK_END);
+        std::string("close it with ") + CODE_BLOCK_END,
+        close_block_fix(e, e.bytes.size()));
+}
+
+// A header whose "]" is simply missing gets one; an entry whose first word
+// is a key of its section gets the "=" after it. Not when a comment cut the
+// line short: what was meant there is anyone's guess.
+std::optional<quelmix::fix> bad_line_fix(const engine &e) {
+  if (!e.current.comment.empty())
+    return std::nullopt;
+  const line_event &line = e.current;
+  if (line.kind == line_kind::bad_header) {
+    const std::size_t end = e.offset_in_line(line.name.end);
+    return quelmix::fix{
+        "close the header with ']'",
+        fix_safety::unsafe,
+        {{end, end, "]"}},
+        line_promise{true, std::string(e.text_of(line.name)), {}}};
+  }
+  if (line.kind != line_kind::bad_entry)
+    return std::nullopt;
+  const std::string_view text = e.text_of(line.name);
+  const std::size_t word = std::min(text.find_first_of(" \t"), text.size());
+  const schema::record_kind record =
+      schema::keys_of_section(e.context.section_code);
+  if (word == text.size() ||
+      schema::find_key(record, text.substr(0, word)) == nullptr)
+    return std::nullopt;
+  const std::size_t at = e.offset_in_line(line.name.begin) + word;
+  return quelmix::fix{"insert '=' after " + std::string(text.substr(0, word)),
+                      fix_safety::unsafe,
+                      {{at, at, " ="}},
+                      line_promise{false, std::string(text.substr(0, word)),
+                                   std::string(trim(text.substr(word)))}};
 }
 
 // The hint for a header or entry that a comment cut short.
@@ -372,7 +510,8 @@ void on_problem_unguarded(void *user, const parse_problem &problem) {
       problem.error == parse_error::rejected ? std::string() : comment_hint(e);
   const problem_words words = describe_problem(problem.error, refused);
   e.add(words.kind, offset, problem.line,
-        std::string(words.words) + continuation_note(e, problem.line), hint);
+        std::string(words.words) + continuation_note(e, problem.line), hint,
+        bad_line_fix(e));
 }
 
 // A stored entry, as the value checks read it back.
@@ -402,9 +541,51 @@ void check_entry(engine &e, const char *name, const char *value,
     return;
   const std::size_t base = e.offset_in_line(e.current.value.begin);
   for (value_finding &f :
-       check_value(*key, value, entry_stored(e, *key, commands_before)))
+       check_value(*key, value, entry_stored(e, *key, commands_before))) {
+    if (f.fix)
+      for (text_edit &edit : f.fix->edits) {
+        edit.begin += base;
+        edit.end += base;
+      }
     e.add(f.kind, base + f.at, e.current.line, std::move(f.message),
-          std::move(f.hint));
+          std::move(f.hint), std::move(f.fix));
+  }
+}
+
+// Bit i set when number i of a list was written in hex.
+std::uint16_t hex_values(const char *value) {
+  std::uint16_t mask = 0;
+  unsigned index = 0;
+  for (const char *p = skip_empty_pieces(value); *p != '\0' && index < 16;
+       p = skip_empty_pieces(piece_end(p)), ++index)
+    if (scan_number(p).hex)
+      mask = static_cast<std::uint16_t>(mask | (1u << index));
+  return mask;
+}
+
+// Notes which line made what the event added to the record.
+void note_origin(engine &e, const char *name, const char *value,
+                 std::uint32_t commands_before, std::uint32_t controls_before) {
+  const std::int64_t line = e.lines.line_of(e.current_piece);
+  record_origins &o = e.origins;
+  if (e.config.configs_length > commands_before)
+    o.commands.push_back({line, hex_values(value)});
+  if (e.config.controls_length > controls_before) {
+    o.controls.push_back(line);
+    o.codes.push_back(0);
+  }
+  if (e.current.kind == line_kind::block_end && !o.codes.empty() &&
+      e.config.controls_length > 0)
+    o.codes.back() = e.lines.line_of(e.piece_offset(e.current.block_line));
+  if (e.current.kind != line_kind::entry ||
+      schema::keys_of_section(e.context.section_code) !=
+          schema::record_kind::camera)
+    return;
+  if (const schema::key_spec *key =
+          schema::find_key(schema::record_kind::camera, name)) {
+    o.camera_line[schema::index_of(*key)] = line;
+    o.camera_hex[schema::index_of(*key)] = hex_values(value) & 1;
+  }
 }
 
 int on_event_unguarded(void *user, const char *section, const char *name,
@@ -418,9 +599,12 @@ int on_event_unguarded(void *user, const char *section, const char *name,
     e.section = section;
   }
   const std::uint32_t commands_before = e.config.configs_length;
+  const std::uint32_t controls_before = e.config.controls_length;
   const int accepted = config_handler(&e.context, section, name, value);
   if (header)
     e.role_of(e.current_piece).section = e.context.section_code;
+  if (accepted != 0 && e.keep_origins && !e.event_ignored)
+    note_origin(e, name, value, commands_before, controls_before);
   if (accepted != 0 && e.current.kind == line_kind::entry && !e.event_ignored)
     check_entry(e, name, value, commands_before);
   return accepted;
@@ -529,8 +713,8 @@ std::string result_reason(const engine &e, const checked_text &checked) {
 } // namespace
 
 checked_text check_text(std::string_view bytes, camera_config &config,
-                        bool keep_lines) {
-  engine e(bytes, config, keep_lines);
+                        check_options options) {
+  engine e(bytes, config, options);
   e.observer = load_observer{on_warning, &e};
   e.listener = parse_listener{on_line, on_problem, &e};
   e.context.observer = &e.observer;
@@ -540,6 +724,7 @@ checked_text check_text(std::string_view bytes, camera_config &config,
   if (e.out_of_memory)
     throw std::bad_alloc();
   check_bytes(e);
+  apply_suppressions(e.suppressions, e.found, e.lines);
   finish_roles(e);
 
   checked_text checked;
@@ -561,6 +746,7 @@ checked_text check_text(std::string_view bytes, camera_config &config,
     ++(d.level() == severity::error ? checked.errors : checked.warnings);
   checked.diagnostics = std::move(e.found);
   checked.lines = std::move(e.roles);
+  checked.origins = std::move(e.origins);
   return checked;
 }
 

@@ -18,6 +18,7 @@
 
 #include "diagnostics/messages/kinds.hpp"
 #include "loader/loader.hpp"
+#include "loader/schema.hpp"
 
 namespace quelmix {
 
@@ -75,6 +76,22 @@ struct line_info {
   text_span comment;
 };
 
+// Where the parts of a record came from, for tools that show a record
+// beside its file: physical lines, and whether numbers were written in hex.
+struct record_origins {
+  struct command {
+    std::int64_t line;
+    std::uint16_t hex; // bit i: value i was written with 0x
+  };
+  std::vector<command> commands;      // one per command this load appended
+  std::vector<std::int64_t> controls; // each control's header line
+  std::vector<std::int64_t> codes;    // its code block's start (0: none)
+  // By index in schema::keys: the line that last set a camera key (0:
+  // none) and whether its first number was written in hex.
+  std::int64_t camera_line[schema::KEY_COUNT] = {};
+  bool camera_hex[schema::KEY_COUNT] = {};
+};
+
 struct checked_text {
   // Errors and warnings in the order of their lines and columns.
   std::vector<diagnostic> diagnostics;
@@ -94,13 +111,22 @@ struct checked_text {
   std::size_t warnings = 0;
   // One per physical line of the file (none when not asked for).
   std::vector<line_info> lines;
+  // Filled when asked for.
+  record_origins origins;
+};
+
+// What check_text keeps beyond the diagnostics and the result: what each
+// line is (a formatter or an editor needs it, a checker does not) and
+// where each part of the record came from (a record diff needs it).
+struct check_options {
+  bool lines = true;
+  bool origins = false;
 };
 
 // Loads `bytes` into `config` (zeroed by the caller, as for the library)
-// and explains every line; `keep_lines` keeps what each line is in `lines`
-// (what a formatter or an editor needs, and a checker does not).
+// and explains every line.
 checked_text check_text(std::string_view bytes, camera_config &config,
-                        bool keep_lines = true);
+                        check_options options = {});
 
 // What a file that cannot be read gives: the library's -1 and one
 // cannot-open or cannot-read diagnostic with the system's words.

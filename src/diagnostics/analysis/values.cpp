@@ -30,8 +30,26 @@ struct value_check {
     return static_cast<std::size_t>(p - value);
   }
   void add(diagnostic_kind kind, const char *p, std::string message,
-           std::string hint = {}) const {
-    out.push_back({kind, at(p), std::move(message), std::move(hint)});
+           std::string hint = {},
+           std::optional<quelmix::fix> remedy = std::nullopt) const {
+    out.push_back(
+        {kind, at(p), std::move(message), std::move(hint), std::move(remedy)});
+  }
+
+  // A fix that replaces bytes [begin, end) of the value with `text`; the
+  // line then reads as the key with `promised` for its value (by default
+  // the value so edited).
+  quelmix::fix edit(std::string title, fix_safety safety, std::size_t begin,
+                    std::size_t end, std::string text,
+                    std::optional<std::string> promised = std::nullopt) const {
+    const std::string_view v(value);
+    if (!promised)
+      promised =
+          std::string(v.substr(0, begin)) + text + std::string(v.substr(end));
+    return {std::move(title),
+            safety,
+            {{begin, end, std::move(text)}},
+            line_promise{false, std::string(key.name), std::move(*promised)}};
   }
 };
 
@@ -56,6 +74,22 @@ std::string_view text_of(const char *begin, const char *end) {
   return {begin, static_cast<std::size_t>(end - begin)};
 }
 
+// A marker after some value text was evidently meant as a comment: a blank
+// before ";" or "//" makes it one, and ";" in place of "#". The value then
+// is the text before it. A marker that starts the value has no such intent
+// to read.
+std::optional<quelmix::fix> comment_fix(const value_check &c, const char *p) {
+  if (p == c.value)
+    return std::nullopt;
+  const std::size_t at = c.at(p);
+  const std::string before(trim(std::string_view(c.value, at)));
+  if (*p == '#')
+    return c.edit("write \";\" for \"#\" to make it a comment",
+                  fix_safety::safe, at, at + 1, ";", before);
+  return c.edit("insert a blank to make it a comment", fix_safety::safe, at, at,
+                " ", before);
+}
+
 // The first ";" or "//" (which start a comment only after a blank, and the
 // parser has cut every such one already) or "#" (a comment only at a line's
 // start) that a reader may take for a comment.
@@ -72,7 +106,8 @@ void find_comment_marker(value_check &c) {
     if (hint != nullptr) {
       c.comment = c.at(p);
       c.add(diagnostic_kind::comment_in_value, p,
-            quoted(p, SHOWN) + " stays part of the value", hint);
+            quoted(p, SHOWN) + " stays part of the value", hint,
+            comment_fix(c, p));
       return;
     }
   }
@@ -154,12 +189,17 @@ void check_trailing_text(const value_check &c, const number_scan &scan,
   if (rest >= end || c.at(rest) == c.comment)
     return;
   std::string hint;
-  if (sign_before_hex(scan))
+  std::optional<quelmix::fix> comma;
+  if (sign_before_hex(scan)) {
     hint = "a sign before 0x makes the number decimal";
-  else if ((*rest >= '0' && *rest <= '9') || *rest == '-' || *rest == '+')
+  } else if ((*rest >= '0' && *rest <= '9') || *rest == '-' || *rest == '+') {
     hint = "missing comma?";
-  else if ((*rest == 'e' || *rest == 'E') && !scan.hex)
+    if (schema::takes_list(c.key))
+      comma = c.edit("insert ','", fix_safety::unsafe, c.at(scan.end),
+                     c.at(scan.end), ",");
+  } else if ((*rest == 'e' || *rest == 'E') && !scan.hex) {
     hint = "exponents are not read";
+  }
   // The number as written, unless the sign hides what it is ("-0x10" is
   // "-0" and then text, which reads as 0).
   const std::string number = sign_before_hex(scan)
@@ -168,7 +208,7 @@ void check_trailing_text(const value_check &c, const number_scan &scan,
   c.add(diagnostic_kind::trailing_text, rest,
         quoted(trim(text_of(rest, end)), SHOWN) +
             " after the number is ignored; the library reads " + number,
-        hint);
+        hint, comma);
 }
 
 void check_no_number(const value_check &c, const char *begin,
@@ -201,12 +241,29 @@ void check_piece(const value_check &c, const char *begin, const char *end,
   check_trailing_text(c, scan, end);
   const std::string_view written = text_of(scan.begin, scan.end);
   if (!scan.hex && scan.digits[0] == '0' && scan.end - scan.digits > 1 &&
-      scan.value != 0)
+      scan.value != 0) {
+    const char *significant = scan.digits;
+    while (*significant == '0' && significant + 1 < scan.end)
+      ++significant;
     c.add(diagnostic_kind::leading_zero, scan.begin,
           quoted(written, SHOWN) + " is read as decimal " +
               std::to_string(scan.value),
-          "a leading zero does not mean octal");
+          "a leading zero does not mean octal",
+          c.edit("drop the leading zero (the value stays " +
+                     std::to_string(scan.value) + ")",
+                 fix_safety::unsafe, c.at(scan.digits), c.at(significant), ""));
+  }
   check_fit(c, scan, written, index);
+}
+
+// An empty piece goes with one of the commas around it; the values the
+// loader reads stay the same (a missing value would change them, which
+// only the author can say).
+quelmix::fix empty_piece_fix(const value_check &c, const char *p) {
+  const std::size_t at = c.at(p);
+  const std::size_t comma = (p > c.value && p[-1] == ',') ? at - 1 : at;
+  return c.edit("remove the empty value", fix_safety::unsafe, comma, comma + 1,
+                "");
 }
 
 // Splits as the loader does: at every ","; pieces of no length are skipped.
@@ -223,7 +280,8 @@ std::size_t check_list(const value_check &c) {
     else if (p != end || p[-1] == ',')
       c.add(diagnostic_kind::empty_value, p,
             "empty value in the list is skipped; the values after it are "
-            "counted without it");
+            "counted without it",
+            {}, empty_piece_fix(c, p));
     if (comma == nullptr)
       return index;
     p = comma + 1;
@@ -241,7 +299,10 @@ void check_lone_byte(const value_check &c) {
         std::string(c.key.name) + " has one value, which is its high byte" +
             stored_words(c, 0, true),
         "write \"" + byte + ", " + zero + "\" to say so, or \"" + zero + ", " +
-            byte + "\" for the low byte");
+            byte + "\" for the low byte",
+        c.edit("write the low byte too: \"" + byte + ", " + zero + "\"",
+               fix_safety::unsafe, c.at(scan.end), c.at(scan.end),
+               ", " + zero));
 }
 
 } // namespace

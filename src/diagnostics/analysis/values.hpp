@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct value_finding {
   std::size_t at; // the byte of the value where the problem starts
   std::string message;
   std::string hint;
+  // Its remedy, with edits as offsets in the value.
+  std::optional<quelmix::fix> fix = std::nullopt;
 };
 
 // What the loader stored for an entry, for the checks to read back.

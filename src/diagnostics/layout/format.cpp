@@ -143,7 +143,7 @@ struct load_summary {
 load_summary summarise_load(std::string_view text) {
   load_summary out;
   camera_config config{};
-  const checked_text checked = check_text(text, config, false);
+  const checked_text checked = check_text(text, config, {false, false});
   out.record = digest_of(config);
   quelmix_release_config(&config);
   const std::int32_t result = checked.report.parse.line;

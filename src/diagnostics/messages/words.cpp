@@ -16,9 +16,9 @@ std::string quoted(std::string_view text, std::size_t longest) {
   return out;
 }
 
-std::string spell_hex(std::uint64_t value) {
+std::string spell_hex(std::uint64_t value, int digits) {
   char text[24];
-  std::snprintf(text, sizeof text, "0x%llX",
+  std::snprintf(text, sizeof text, "0x%0*llX", digits,
                 static_cast<unsigned long long>(value));
   return text;
 }

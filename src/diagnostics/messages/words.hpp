@@ -16,8 +16,9 @@ std::string quoted(std::string_view text, std::size_t longest = 60);
 // or more (negative numbers stay decimal: a file cannot write them in hex).
 std::string spell_number(std::int64_t value, bool hex);
 
-// Always hexadecimal: the bits of `value` ("0xFFFFFFFF").
-std::string spell_hex(std::uint64_t value);
+// Always hexadecimal: the bits of `value`, at least `digits` digits
+// ("0x02", "0xFFFFFFFF").
+std::string spell_hex(std::uint64_t value, int digits = 2);
 
 // "1 value", "2 values".
 std::string counted(std::size_t count, std::string_view word);

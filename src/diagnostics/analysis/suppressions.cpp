@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: MIT
+#include "diagnostics/analysis/suppressions.hpp"
+
+#include <algorithm>
+
+#include "diagnostics/messages/words.hpp"
+#include "parser/text.hpp"
+
+namespace quelmix {
+namespace {
+
+constexpr std::string_view TAG = "quelmix:";
+constexpr std::string_view IGNORE = "ignore";
+
+std::string_view skip_blanks(std::string_view text) {
+  while (!text.empty() && is_space(text.front()))
+    text.remove_prefix(1);
+  return text;
+}
+
+// "unknown-key, leading-zero" into kinds (and names that are none).
+void read_kinds(std::string_view list, suppression &s) {
+  while (!list.empty()) {
+    const std::size_t comma = list.find(',');
+    const std::string_view name = trim(list.substr(0, comma));
+    if (!name.empty()) {
+      if (const auto kind = kind_named(name))
+        s.kinds.push_back(*kind);
+      else
+        s.unknown.emplace_back(name);
+    }
+    if (comma == std::string_view::npos)
+      break;
+    list.remove_prefix(comma + 1);
+  }
+}
+
+std::string what_it_names(const suppression &s) {
+  if (s.all)
+    return "warnings";
+  std::string names;
+  for (diagnostic_kind kind : s.kinds)
+    names += (names.empty() ? "" : ", ") + std::string(name_of(kind));
+  return names;
+}
+
+} // namespace
+
+std::optional<suppression> parse_suppression(std::string_view comment) {
+  if (comment.substr(0, 2) == "//")
+    comment.remove_prefix(2);
+  else if (!comment.empty() && (comment[0] == ';' || comment[0] == '#'))
+    comment.remove_prefix(1);
+  else
+    return std::nullopt;
+  comment = skip_blanks(comment);
+  if (comment.substr(0, TAG.size()) != TAG)
+    return std::nullopt;
+  comment = skip_blanks(comment.substr(TAG.size()));
+  if (comment.substr(0, IGNORE.size()) != IGNORE)
+    return std::nullopt;
+  comment.remove_prefix(IGNORE.size());
+  suppression s;
+  if (comment.empty() || comment[0] != '[') {
+    s.all = true;
+    return s;
+  }
+  const std::size_t close = comment.find(']');
+  read_kinds(comment.substr(1, close == std::string_view::npos
+                                   ? std::string_view::npos
+                                   : close - 1),
+             s);
+  return s;
+}
+
+void apply_suppressions(const std::vector<suppression> &suppressions,
+                        std::vector<diagnostic> &diagnostics,
+                        const line_index &lines) {
+  if (suppressions.empty())
+    return;
+  std::vector<bool> used(suppressions.size(), false);
+  const auto silenced = [&](const diagnostic &d) {
+    if (d.level() != severity::warning || d.line < 1)
+      return false;
+    bool any = false;
+    for (std::size_t i = 0; i < suppressions.size(); ++i) {
+      const suppression &s = suppressions[i];
+      if (s.target == d.line &&
+          (s.all || std::find(s.kinds.begin(), s.kinds.end(), d.kind) !=
+                        s.kinds.end())) {
+        used[i] = true;
+        any = true;
+      }
+    }
+    return any;
+  };
+  diagnostics.erase(
+      std::remove_if(diagnostics.begin(), diagnostics.end(), silenced),
+      diagnostics.end());
+  for (std::size_t i = 0; i < suppressions.size(); ++i) {
+    if (used[i])
+      continue;
+    const suppression &s = suppressions[i];
+    std::string message =
+        "this suppression silences nothing on line " + std::to_string(s.target);
+    std::string hint;
+    if (!s.unknown.empty())
+      hint = quoted(s.unknown.front()) + " is not a kind of diagnostic";
+    else if (!s.all)
+      hint = "no " + what_it_names(s) +
+             " there (errors cannot be silenced; they need mending)";
+    diagnostics.push_back({diagnostic_kind::unused_suppression, s.line,
+                           lines.column_of(s.at), std::move(message),
+                           std::move(hint), 0,
+                           quelmix::fix{"remove the suppression",
+                                        fix_safety::safe,
+                                        {s.removal},
+                                        std::nullopt}});
+  }
+}
+
+} // namespace quelmix

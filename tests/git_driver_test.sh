@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# quelmix-config-diff as git's diff driver, set up with README's own lines
+# (so that this breaks when README drifts), in a real repository: git diff
+# and git log -p --ext-diff show record differences, and a pure reformat
+# shows none.
+# Usage: git_driver_test.sh README TOOLS_DIR
+set -euo pipefail
+readme=$1
+tools=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export PATH="$tools:$PATH" HOME="$work" GIT_CONFIG_NOSYSTEM=1
+fail() { echo "git driver: $*"; exit 1; }
+
+setup=$(sed -n '/^# Record differences in git/,/^```/p' "$readme" |
+  grep -E '^(echo|git config)')
+[ "$(echo "$setup" | wc -l)" -eq 2 ] || fail "README's set-up lines not found"
+
+cd "$work"
+git init -q repo && cd repo
+git config user.email t@example.org && git config user.name t
+eval "$setup"
+printf '[camera parameter]\nSIZE = 1280, 720\n[register parameter]\nREG = 0x3008, 0x82\n' > camera.cfg
+git add -A && git commit -qm first
+
+printf '[camera parameter]\nSIZE=1280,720   ; w, h\n\n[register parameter]\nREG: 0x3008,0x82\n' > camera.cfg
+[ -z "$(git diff)" ] || fail "a reformat shows a difference: $(git diff)"
+git commit -qam reformat
+
+printf '[camera parameter]\nSIZE = 1920, 720\n[register parameter]\nREG = 0x3008, 0x02\nREG = 0x3009, 1\n' > camera.cfg
+shown=$(git diff)
+echo "$shown" | grep -q 'SIZE width: 1280 → 1920' || fail "git diff: $shown"
+echo "$shown" | grep -q 'REG 0x3008: 0x82 → 0x02' || fail "git diff: $shown"
+git commit -qam change
+history=$(git log -p --ext-diff)
+echo "$history" | grep -q '+ REG 0x3009, 1' || fail "git log -p: $history"
+[ "$(echo "$history" | grep -c '^--- a/camera.cfg')" -eq 1 ] ||
+  fail "git log -p shows the reformat: $history"
+echo "git driver: all checks passed"

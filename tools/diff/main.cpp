@@ -1,0 +1,224 @@
+// SPDX-License-Identifier: MIT
+// quelmix-config-diff: what changed for the camera between two files,
+// compared as the records a host loads from them.
+#include <getopt.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "diagnostics/compare/record_diff.hpp"
+#include "input.hpp"
+#include "output.hpp"
+#include "quelmix_config_parser.h"
+#include "report.hpp"
+#include "terminal.hpp"
+
+namespace {
+
+using namespace quelmix;
+
+constexpr int EXIT_SAME = 0;
+constexpr int EXIT_DIFFERENT = 1;
+constexpr int EXIT_TROUBLE = 2;
+
+constexpr const char *USAGE =
+    "Usage: quelmix-config-diff [OPTION]... OLD NEW\n"
+    "Compare the records a host loads from two camera configuration files:\n"
+    "the camera fields, the commands of each section and variant (an\n"
+    "ordered diff), the controls (matched by CTRL_NAME), and the results.\n"
+    "Layout, comments and header spelling never show. - is standard input.\n"
+    "\n"
+    "      --stat             a summary: counts per section\n"
+    "      --json             the differences as JSON\n"
+    "      --color[=WHEN]     colour: auto (the default), always or never;\n"
+    "                         NO_COLOR in the environment means never for\n"
+    "                         auto\n"
+    "      --git              take git's seven external-diff arguments\n"
+    "                         (PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE\n"
+    "                         NEW-HEX NEW-MODE) and exit 0 when it could\n"
+    "                         compare\n"
+    "  -h, --help             show this help and exit\n"
+    "      --version          show the version and exit\n"
+    "\n"
+    "Exit status: 0 when the records (and results) are the same, 1 when they\n"
+    "differ, 2 when a file cannot be read or on a usage error.\n"
+    "See quelmix-config-diff(1), and README for git diff and git log -p.\n";
+
+enum class style { text, stat, json };
+
+struct options {
+  style output = style::text;
+  bool colour = false;
+  bool git = false;
+};
+
+int usage_error(const std::string &message) {
+  std::fprintf(stderr, "quelmix-config-diff: %s\n",
+               tools::terminal_safe(message).c_str());
+  std::fputs("Try 'quelmix-config-diff --help'.\n", stderr);
+  return EXIT_TROUBLE;
+}
+
+bool colour_for(const char *when, bool &colour) {
+  const std::string_view w = when != nullptr ? when : "auto";
+  if (w == "always" || w == "never") {
+    colour = w == "always";
+    return true;
+  }
+  if (w != "auto")
+    return false;
+  const char *no_colour = std::getenv("NO_COLOR");
+  colour = isatty(STDOUT_FILENO) != 0 &&
+           (no_colour == nullptr || *no_colour == '\0');
+  return true;
+}
+
+// Reads and loads one side; false (with a message) when it cannot be read.
+bool load_side(const char *path, const std::string &name, loaded_file &file) {
+  const tools::input in = tools::read_input(path);
+  if (in.error != tools::input_error::none) {
+    std::fprintf(stderr, "quelmix-config-diff: %s: %s\n",
+                 tools::terminal_safe(name).c_str(),
+                 tools::input_error_words(in).c_str());
+    return false;
+  }
+  file.name = name;
+  load_for_comparison(file, in.bytes);
+  if (file.checked.report.parse.line != 0)
+    std::fprintf(stderr,
+                 "quelmix-config-diff: note: %s: the library returns %d: "
+                 "%s\n",
+                 tools::terminal_safe(name).c_str(),
+                 file.checked.report.parse.line,
+                 tools::terminal_safe(file.checked.result_reason).c_str());
+  return true;
+}
+
+int compare(const char *old_path, const std::string &old_name,
+            const char *new_path, const std::string &new_name,
+            const options &opts) {
+  loaded_file a, b;
+  if (!load_side(old_path, old_name, a) || !load_side(new_path, new_name, b))
+    return EXIT_TROUBLE;
+  const record_difference d = compare_records(a, b);
+  std::string out;
+  switch (opts.output) {
+  case style::json:
+    out = tools::difference_json(a, b, d);
+    break;
+  case style::stat:
+    out = tools::difference_stat(d);
+    break;
+  case style::text:
+    if (!d.same())
+      out = tools::difference_text(a, b, d, opts.colour);
+    break;
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return d.same() ? EXIT_SAME : EXIT_DIFFERENT;
+}
+
+enum long_only : int {
+  OPT_STAT = 256,
+  OPT_JSON,
+  OPT_COLOR,
+  OPT_GIT,
+  OPT_VERSION
+};
+
+// Fills `opts`; returns -1 to go on, or the exit status to leave with.
+int parse_options(int argc, char **argv, options &opts) {
+  static const option long_options[] = {
+      {"stat", no_argument, nullptr, OPT_STAT},
+      {"json", no_argument, nullptr, OPT_JSON},
+      {"color", optional_argument, nullptr, OPT_COLOR},
+      {"colour", optional_argument, nullptr, OPT_COLOR},
+      {"git", no_argument, nullptr, OPT_GIT},
+      {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, OPT_VERSION},
+      {nullptr, 0, nullptr, 0},
+  };
+  colour_for("auto", opts.colour);
+  opterr = 0;
+  for (int c; (c = getopt_long(argc, argv, "h", long_options, nullptr)) != -1;) {
+    switch (c) {
+    case OPT_STAT:
+      opts.output = style::stat;
+      break;
+    case OPT_JSON:
+      opts.output = style::json;
+      break;
+    case OPT_COLOR:
+      if (!colour_for(optarg, opts.colour))
+        return usage_error(
+            std::string("--color takes auto, always or never, not '") +
+            optarg + "'");
+      break;
+    case OPT_GIT:
+      opts.git = true;
+      break;
+    case 'h':
+      std::fputs(USAGE, stdout);
+      return EXIT_SAME;
+    case OPT_VERSION:
+      std::printf("quelmix-config-diff %d.%d.%d\n",
+                  QUELMIX_CONFIG_PARSER_VERSION_MAJOR,
+                  QUELMIX_CONFIG_PARSER_VERSION_MINOR,
+                  QUELMIX_CONFIG_PARSER_VERSION_PATCH);
+      return EXIT_SAME;
+    default:
+      return usage_error(std::string("unknown option '") +
+                         (optopt > 0 && optopt < 256
+                              ? std::string("-") + static_cast<char>(optopt)
+                              : std::string(argv[optind - 1])) +
+                         "'");
+    }
+  }
+  return -1;
+}
+
+int run(int argc, char **argv) {
+  options opts;
+  const int early = parse_options(argc, argv, opts);
+  if (early >= 0)
+    return early;
+  const int files = argc - optind;
+  if (opts.git) {
+    // git runs the driver with PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE
+    // NEW-HEX NEW-MODE; /dev/null stands for a file that is not there.
+    if (files != 7)
+      return usage_error("--git takes git's seven external-diff arguments");
+    const std::string path = argv[optind];
+    const int status = compare(argv[optind + 1], "a/" + path, argv[optind + 4],
+                               "b/" + path, opts);
+    return status == EXIT_TROUBLE ? EXIT_TROUBLE : EXIT_SAME;
+  }
+  if (files != 2)
+    return usage_error("give two files, OLD and NEW");
+  if (std::strcmp(argv[optind], "-") == 0 &&
+      std::strcmp(argv[optind + 1], "-") == 0)
+    return usage_error("only one of OLD and NEW can be standard input");
+  return compare(argv[optind], tools::display_name(argv[optind]),
+                 argv[optind + 1], tools::display_name(argv[optind + 1]),
+                 opts);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  int status = EXIT_TROUBLE;
+  try {
+    status = run(argc, argv);
+  } catch (const std::bad_alloc &) {
+    std::fputs("quelmix-config-diff: out of memory\n", stderr);
+    status = EXIT_TROUBLE;
+  }
+  if (!tools::finish_standard_output("quelmix-config-diff"))
+    return EXIT_TROUBLE;
+  return status;
+}

@@ -1,0 +1,382 @@
+// SPDX-License-Identifier: MIT
+#include "report.hpp"
+
+#include <cstring>
+
+#include "diagnostics/compare/sequence_diff.hpp"
+#include "diagnostics/messages/words.hpp"
+#include "json_string.hpp"
+#include "terminal.hpp"
+
+namespace quelmix::tools {
+namespace {
+
+constexpr const char *BOLD = "\033[1m";
+constexpr const char *RED = "\033[31m";
+constexpr const char *GREEN = "\033[32m";
+constexpr const char *YELLOW = "\033[33m";
+constexpr const char *CYAN = "\033[36m";
+constexpr const char *RESET = "\033[0m";
+constexpr const char *ARROW = " \u2192 ";
+
+struct writer {
+  bool colour;
+  std::string out;
+
+  void line(const char *paint, const std::string &text) {
+    if (colour && paint != nullptr)
+      out += paint + text + RESET + "\n";
+    else
+      out += text + "\n";
+  }
+};
+
+std::string lines_words(std::int64_t old_line, std::int64_t new_line) {
+  if (old_line > 0 && new_line > 0)
+    return " (line " + std::to_string(old_line) + ", line " +
+           std::to_string(new_line) + ")";
+  if (new_line > 0)
+    return " (new line " + std::to_string(new_line) + ")";
+  if (old_line > 0)
+    return " (old line " + std::to_string(old_line) + ")";
+  return "";
+}
+
+std::string value_words(const field_change &f, bool old_side) {
+  if (f.key->how == schema::conversion::text)
+    return quoted(terminal_safe(old_side ? f.old_text : f.new_text), 128);
+  return spell_number(old_side ? f.old_number : f.new_number, f.hex);
+}
+
+// "SIZE width: 1280 -> 1920"; a key of one field is named once.
+std::string field_words(const field_change &f) {
+  std::string name(f.key->name);
+  if (f.key->how == schema::conversion::pair)
+    name += " " + std::string(f.field);
+  return name + ": " + value_words(f, true) + ARROW + value_words(f, false);
+}
+
+std::string value_list(const config_entry &e, std::uint16_t hex,
+                       unsigned from) {
+  std::string out;
+  for (unsigned i = from; i < e.params_length; ++i) {
+    out += i == from ? "" : ", ";
+    out += (hex >> i) & 1 ? spell_hex(e.params[i]) : std::to_string(e.params[i]);
+  }
+  return out.empty() ? "(no values)" : out;
+}
+
+std::string key_name(const config_entry &e) {
+  const schema::key_spec *key =
+      schema::command_with_kind(e.type & CONFIG_KEY_MASK);
+  return key != nullptr ? std::string(key->name) : "?";
+}
+
+// "REG 0x3008: 0x82 -> 0x02": the target, then what follows it.
+std::string change_words(const command_change &c) {
+  const config_entry &o = *c.old_entry, &n = *c.new_entry;
+  const std::string first =
+      (c.old_hex & 1) != 0 ? spell_hex(o.params[0]) : std::to_string(o.params[0]);
+  return key_name(o) + " " + first + ": " + value_list(o, c.old_hex, 1) +
+         ARROW + value_list(n, c.new_hex, 1);
+}
+
+// "2 values (0x3008, 0x82)".
+std::string counted_values(const config_entry &e, std::uint16_t hex) {
+  return counted(e.params_length, "value") +
+         (e.params_length > 0 ? " (" + value_list(e, hex, 0) + ")" : "");
+}
+
+std::string command_text(const command_change &c) {
+  switch (c.op) {
+  case change_op::insert:
+    return "+ " + spell_command(*c.new_entry, c.new_hex) +
+           lines_words(0, c.new_line);
+  case change_op::remove:
+    return "- " + spell_command(*c.old_entry, c.old_hex) +
+           lines_words(c.old_line, 0);
+  case change_op::change:
+    break;
+  }
+  return "~ " + change_words(c) + lines_words(c.old_line, c.new_line);
+}
+
+std::string control_name(const control_entry *c, std::size_t index) {
+  if (c != nullptr && c->ctrl_name[0] != '\0')
+    return terminal_safe(std::string_view(c->ctrl_name,
+                                          strnlen(c->ctrl_name, 128)));
+  return "control " + std::to_string(index + 1);
+}
+
+void control_text(writer &w, const control_change &c) {
+  if (c.op == change_op::insert) {
+    w.line(GREEN, "+ " + control_name(c.new_control, c.new_index) +
+                      lines_words(0, c.new_line));
+    return;
+  }
+  if (c.op == change_op::remove) {
+    w.line(RED, "- " + control_name(c.old_control, c.old_index) +
+                    lines_words(c.old_line, 0));
+    return;
+  }
+  const std::string name = control_name(c.old_control, c.old_index);
+  for (const field_change &f : c.fields)
+    w.line(YELLOW, "~ " + name + ": " + field_words(f) +
+                       lines_words(c.old_line, c.new_line));
+  if (c.code_diff.empty() && !c.code_added && !c.code_removed)
+    return;
+  w.line(YELLOW, "~ " + name + ": code" +
+                     (c.code_added     ? " added"
+                      : c.code_removed ? " removed"
+                                       : "") +
+                     lines_words(c.old_line, c.new_line));
+  for (std::string_view l : split_text_lines(c.code_diff)) {
+    const char *paint = l.empty()       ? nullptr
+                        : l[0] == '+'   ? GREEN
+                        : l[0] == '-'   ? RED
+                        : l[0] == '@'   ? CYAN
+                                        : nullptr;
+    w.line(paint, "  " + terminal_safe(l));
+  }
+}
+
+std::string order_words(const std::vector<std::uint32_t> &order) {
+  std::string out;
+  for (std::uint32_t s : order)
+    out += (out.empty() ? "" : ", ") + section_name(s);
+  return out;
+}
+
+std::string result_words(std::int32_t result) {
+  return std::to_string(result);
+}
+
+} // namespace
+
+std::string difference_text(const loaded_file &a, const loaded_file &b,
+                            const record_difference &d, bool colour) {
+  writer w{colour, {}};
+  w.line(BOLD, "--- " + terminal_safe(a.name));
+  w.line(BOLD, "+++ " + terminal_safe(b.name));
+  if (d.results_differ)
+    w.line(BOLD, "result: " + result_words(d.old_result) + ARROW +
+                     result_words(d.new_result));
+  if (!d.camera.empty()) {
+    w.line(BOLD, "camera:");
+    for (const field_change &f : d.camera)
+      w.line(YELLOW, "~ " + field_words(f) + lines_words(f.old_line, f.new_line));
+  }
+  for (const section_changes &s : d.commands) {
+    w.line(BOLD, section_name(s.section) + ":");
+    for (const command_change &c : s.changes)
+      w.line(c.op == change_op::insert   ? GREEN
+             : c.op == change_op::remove ? RED
+                                         : YELLOW,
+             command_text(c));
+  }
+  if (d.order_differs) {
+    w.line(BOLD, "sections in another order:");
+    w.line(RED, "- " + order_words(d.old_order));
+    w.line(GREEN, "+ " + order_words(d.new_order));
+  }
+  if (!d.controls.empty()) {
+    w.line(BOLD, "controls:");
+    for (const control_change &c : d.controls)
+      control_text(w, c);
+  }
+  return w.out;
+}
+
+std::string difference_stat(const record_difference &d) {
+  std::string out;
+  const auto minus = std::string("\u2212"); // as diff --stat readers expect
+  if (d.results_differ)
+    out += "result " + result_words(d.old_result) + ARROW +
+           result_words(d.new_result) + "\n";
+  if (!d.camera.empty())
+    out += "~" + std::to_string(d.camera.size()) + " camera " +
+           (d.camera.size() == 1 ? "field" : "fields") + "\n";
+  for (const section_changes &s : d.commands)
+    out += "+" + std::to_string(s.inserted) + " " + minus +
+           std::to_string(s.removed) + " ~" + std::to_string(s.changed) +
+           " commands in " + section_name(s.section) + "\n";
+  if (d.order_differs)
+    out += "sections in another order\n";
+  if (!d.controls.empty()) {
+    std::size_t added = 0, removed = 0, changed = 0;
+    for (const control_change &c : d.controls)
+      ++(c.op == change_op::insert   ? added
+         : c.op == change_op::remove ? removed
+                                     : changed);
+    out += "+" + std::to_string(added) + " " + minus +
+           std::to_string(removed) + " ~" + std::to_string(changed) +
+           " controls\n";
+  }
+  return out;
+}
+
+namespace {
+
+std::string json_values(const config_entry &e) {
+  std::string out = "[";
+  for (unsigned i = 0; i < e.params_length; ++i)
+    out += (i == 0 ? "" : ", ") + std::to_string(e.params[i]);
+  return out + "]";
+}
+
+std::string json_side(const config_entry *e, std::int64_t line) {
+  if (e == nullptr)
+    return "null";
+  return "{\"values\": " + json_values(*e) +
+         ", \"line\": " + std::to_string(line) + "}";
+}
+
+std::string json_field(const field_change &f) {
+  std::string out = "{\"key\": ";
+  append_json_string(out, f.key->name);
+  out += ", \"field\": ";
+  append_json_string(out, f.field);
+  out += ", \"old\": ";
+  if (f.key->how == schema::conversion::text) {
+    append_json_string(out, f.old_text);
+    out += ", \"new\": ";
+    append_json_string(out, f.new_text);
+  } else {
+    out += std::to_string(f.old_number) +
+           ", \"new\": " + std::to_string(f.new_number);
+  }
+  return out + ", \"old_line\": " + std::to_string(f.old_line) +
+         ", \"new_line\": " + std::to_string(f.new_line) + "}";
+}
+
+const char *op_name(change_op op) {
+  return op == change_op::insert   ? "insert"
+         : op == change_op::remove ? "remove"
+                                   : "change";
+}
+
+std::string json_command(const command_change &c) {
+  const config_entry *either = c.new_entry != nullptr ? c.new_entry : c.old_entry;
+  const schema::key_spec *key =
+      schema::command_with_kind(either->type & CONFIG_KEY_MASK);
+  std::string out = "{\"op\": \"" + std::string(op_name(c.op)) + "\", \"kind\": ";
+  append_json_string(out, key != nullptr ? key->name : "");
+  return out + ", \"old\": " + json_side(c.old_entry, c.old_line) +
+         ", \"new\": " + json_side(c.new_entry, c.new_line) + "}";
+}
+
+std::string json_name(const control_entry *c) {
+  std::string out;
+  if (c == nullptr)
+    return "null";
+  append_json_string(out, std::string_view(c->ctrl_name,
+                                           strnlen(c->ctrl_name, 128)));
+  return out;
+}
+
+std::string json_control(const control_change &c) {
+  std::string out = "{\"op\": \"" + std::string(op_name(c.op)) +
+                    "\", \"old_name\": " + json_name(c.old_control) +
+                    ", \"new_name\": " + json_name(c.new_control) +
+                    ", \"old_line\": " + std::to_string(c.old_line) +
+                    ", \"new_line\": " + std::to_string(c.new_line) +
+                    ", \"fields\": [";
+  for (std::size_t i = 0; i < c.fields.size(); ++i)
+    out += (i == 0 ? "" : ", ") + json_field(c.fields[i]);
+  out += "], \"code_diff\": ";
+  append_json_string(out, c.code_diff);
+  return out + "}";
+}
+
+std::string json_file(const loaded_file &f) {
+  std::string out = "{\"file\": ";
+  append_json_string(out, f.name);
+  return out + ", \"result\": " +
+         std::to_string(f.checked.report.parse.line) + "}";
+}
+
+std::string json_order(const std::vector<std::uint32_t> &order) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    out += i == 0 ? "" : ", ";
+    append_json_string(out, section_name(order[i]));
+  }
+  return out + "]";
+}
+
+} // namespace
+
+std::string difference_json(const loaded_file &a, const loaded_file &b,
+                            const record_difference &d) {
+  std::string out = "{\n  \"old\": " + json_file(a) +
+                    ",\n  \"new\": " + json_file(b) +
+                    ",\n  \"same\": " + (d.same() ? "true" : "false") +
+                    ",\n  \"camera\": [";
+  for (std::size_t i = 0; i < d.camera.size(); ++i)
+    out += (i == 0 ? "\n    " : ",\n    ") + json_field(d.camera[i]);
+  out += d.camera.empty() ? "]" : "\n  ]";
+  out += ",\n  \"commands\": [";
+  for (std::size_t i = 0; i < d.commands.size(); ++i) {
+    const section_changes &s = d.commands[i];
+    out += (i == 0 ? "\n    " : ",\n    ");
+    out += "{\"section\": ";
+    append_json_string(out, section_name(s.section));
+    out += ", \"changes\": [";
+    for (std::size_t j = 0; j < s.changes.size(); ++j)
+      out += (j == 0 ? "\n      " : ",\n      ") + json_command(s.changes[j]);
+    out += "\n    ]}";
+  }
+  out += d.commands.empty() ? "]" : "\n  ]";
+  out += ",\n  \"section_order\": ";
+  out += d.order_differs ? "{\"old\": " + json_order(d.old_order) +
+                               ", \"new\": " + json_order(d.new_order) + "}"
+                         : std::string("null");
+  out += ",\n  \"controls\": [";
+  for (std::size_t i = 0; i < d.controls.size(); ++i)
+    out += (i == 0 ? "\n    " : ",\n    ") + json_control(d.controls[i]);
+  out += d.controls.empty() ? "]" : "\n  ]";
+  return out + "\n}\n";
+}
+
+std::string difference_lines(const record_difference &d) {
+  std::string out;
+  if (d.results_differ)
+    out += "result: " + result_words(d.old_result) + ARROW +
+           result_words(d.new_result) + "\n";
+  for (const field_change &f : d.camera)
+    out += "camera parameter: " + field_words(f) + "\n";
+  for (const section_changes &s : d.commands)
+    for (const command_change &c : s.changes) {
+      const std::string where = section_name(s.section) + ": command ";
+      if (c.op == change_op::insert)
+        out += where + std::to_string(c.new_index + 1) + " added: " +
+               spell_command(*c.new_entry, c.new_hex) + "\n";
+      else if (c.op == change_op::remove)
+        out += where + std::to_string(c.old_index + 1) + " removed: " +
+               spell_command(*c.old_entry, c.old_hex) + "\n";
+      else
+        out += where + std::to_string(c.new_index + 1) + " " +
+               key_name(*c.new_entry) + " now " +
+               counted_values(*c.new_entry, c.new_hex) + ", was " +
+               std::to_string(c.old_entry->params_length) + " (" +
+               value_list(*c.old_entry, c.old_hex, 0) + ")\n";
+    }
+  for (const control_change &c : d.controls) {
+    const std::string name = control_name(
+        c.new_control != nullptr ? c.new_control : c.old_control,
+        c.new_control != nullptr ? c.new_index : c.old_index);
+    if (c.op != change_op::change)
+      out += "control parameter: " + name +
+             (c.op == change_op::insert ? " added\n" : " removed\n");
+    for (const field_change &f : c.fields)
+      out += "control parameter: " + name + ": " + field_words(f) + "\n";
+    if (!c.code_diff.empty())
+      out += "control parameter: " + name + ": code changed\n";
+  }
+  if (d.order_differs)
+    out += "sections in another order: " + order_words(d.new_order) +
+           ", was " + order_words(d.old_order) + "\n";
+  return out;
+}
+
+} // namespace quelmix::tools
