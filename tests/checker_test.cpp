@@ -235,5 +235,48 @@ TEST(Checker, Usage) {
   EXPECT_EQ(version.out.rfind("quelmix-config-check 1.", 0), 0u);
 }
 
+// --fix mends the file in place, says what that did to the loaded record,
+// reports what is left, and a second --fix changes nothing; --diff shows
+// the same fixes and writes nothing.
+TEST(Checker, FixAndDiff) {
+  const std::string text = "[camera parameter]\ncfg_mode = 1\n"
+                           "[register parameter]\nREG = 0x3008 0x82\n";
+  const temp_file file(text);
+  const std::string path = file.path();
+
+  run_result r = run_checker("--diff --unsafe-fixes " + path);
+  EXPECT_EQ(read_file(path), text); // nothing written
+  EXPECT_NE(r.out.find("--- " + path + "\n+++ " + path +
+                       "\n@@ -1,4 +1,4 @@\n"
+                       " [camera parameter]\n-cfg_mode = 1\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("+REG = 0x3008, 0x82\n"), std::string::npos) << r.out;
+
+  r = run_checker("--fix " + path);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(read_file(path), "[camera parameter]\nCFG_MODE = 1\n"
+                             "[register parameter]\nREG = 0x3008 0x82\n");
+  EXPECT_NE(r.out.find(path + ": fixed 1 problem (1 safe, 0 unsafe); what a "
+                              "host now loads:\n  camera parameter: CFG_MODE: "
+                              "0 \u2192 1\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.err.find("[-Wtrailing-text]"), std::string::npos) << r.err;
+
+  r = run_checker("--fix --unsafe-fixes " + path);
+  EXPECT_NE(r.out.find("register parameter: command 1 REG now 2 values "
+                       "(0x3008, 0x82), was 1 (0x3008)"),
+            std::string::npos)
+      << r.out;
+  const std::string fixed = read_file(path);
+  r = run_checker("--fix --unsafe-fixes " + path);
+  EXPECT_EQ(read_file(path), fixed);
+  EXPECT_EQ(r.out.find("fixed"), std::string::npos) << r.out;
+
+  EXPECT_EQ(run_checker("--fix -", text).status, 2); // not in place
+  EXPECT_EQ(run_checker("--unsafe-fixes " + path).status, 2);
+}
+
 } // namespace
 } // namespace quelmix::test

@@ -7,12 +7,11 @@ a second initialize, completion far past the end.
 
 Usage: lsp_robustness_test.py SERVER
 """
-import json
 import os
-import select
-import subprocess
 import sys
-import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from lsp_client import Client, frame  # noqa: E402
 
 server = sys.argv[1]
 failures = 0
@@ -25,86 +24,6 @@ def check(ok, what):
     if not ok:
         failures += 1
         print("FAILED:", what)
-
-
-def frame(message):
-    body = json.dumps(message).encode()
-    return b"Content-Length: %d\r\n\r\n" % len(body) + body
-
-
-class Client:
-    def __init__(self, capabilities=None, options=None):
-        self.proc = subprocess.Popen([server], stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE)
-        self.next_id = 0
-        self.pending = b""
-        params = {"processId": None, "rootUri": None,
-                  "capabilities": capabilities or {}}
-        if options is not None:
-            params["initializationOptions"] = options
-        self.init = self.request("initialize", params)
-        self.notify("initialized", {})
-
-    def send_raw(self, data):
-        self.proc.stdin.write(data)
-        self.proc.stdin.flush()
-
-    def send(self, message):
-        message["jsonrpc"] = "2.0"
-        self.send_raw(frame(message))
-
-    def receive(self, timeout=20):
-        deadline = time.time() + timeout
-        while True:
-            end = self.pending.find(b"\r\n\r\n")
-            if end >= 0:
-                length = None
-                for line in self.pending[:end].split(b"\r\n"):
-                    name, _, value = line.decode().partition(":")
-                    if name.lower() == "content-length":
-                        length = int(value)
-                start = end + 4
-                if length is not None and len(self.pending) - start >= length:
-                    body = self.pending[start:start + length]
-                    self.pending = self.pending[start + length:]
-                    return json.loads(body)
-            left = deadline - time.time()
-            if left <= 0:
-                return None
-            ready, _, _ = select.select([self.proc.stdout], [], [], left)
-            if not ready:
-                return None
-            chunk = os.read(self.proc.stdout.fileno(), 1 << 16)
-            if not chunk:
-                return None
-            self.pending += chunk
-
-    def request(self, method, params, seen=None):
-        self.next_id += 1
-        self.send({"id": self.next_id, "method": method, "params": params})
-        while True:
-            message = self.receive()
-            if message is None or message.get("id") == self.next_id:
-                return message
-            if seen is not None:
-                seen.append(message)
-
-    def notify(self, method, params):
-        self.send({"method": method, "params": params})
-
-    def notifications(self, method, timeout=2):
-        found = []
-        while True:
-            message = self.receive(timeout)
-            if message is None:
-                return found
-            if message.get("method") == method:
-                found.append(message["params"])
-
-    def close(self):
-        self.request("shutdown", None)
-        self.notify("exit", None)
-        self.proc.wait(timeout=10)
 
 
 URI = "file:///tmp/robust.cfg"
@@ -133,7 +52,7 @@ bad_frames = {
     "garbage": b"nonsense without any header end" * 3,
 }
 for name, data in bad_frames.items():
-    c = Client()
+    c = Client(server)
     open_document(c)
     c.send_raw(data)
     answered = sum(symbols(c) for _ in range(5))
@@ -142,7 +61,7 @@ for name, data in bad_frames.items():
     c.close()
 
 # A message over the limit is dropped with an error the user sees.
-c = Client()
+c = Client(server)
 c.send_raw(b"Content-Length: %d\r\n\r\n" % (65 * 1024 * 1024))
 message = c.receive(10)
 check(message is not None and message.get("method") == "window/showMessage"
@@ -154,7 +73,7 @@ check(symbols(c), "and the server goes on")
 c.close()
 
 # A burst of changes is analysed once, for its latest version.
-c = Client()
+c = Client(server)
 open_document(c)
 c.notifications("textDocument/publishDiagnostics")
 burst = b"".join(frame({
@@ -192,7 +111,7 @@ check(again.get("error", {}).get("code") == -32600,
 c.close()
 
 # Incremental changes, as editors send them: ranges in UTF-16 units.
-c = Client()
+c = Client(server)
 open_document(c)
 c.notifications("textDocument/publishDiagnostics")
 c.notify("textDocument/didChange", {
@@ -213,8 +132,41 @@ hover = c.request("textDocument/hover", {
 check("stores 54 (0x36)" in hover, "the edited value: %s" % hover)
 c.close()
 
+# Quick fixes, attached to their diagnostics, and every safe fix at once.
+c = Client(server)
+check("quickfix" in c.init["result"]["capabilities"]["codeActionProvider"][
+    "codeActionKinds"], "code actions advertised")
+open_document(c, "[camera parameter]\ncfg_mode = 1\nI2C_ADR = 0x36\n")
+actions = c.request("textDocument/codeAction", {
+    "textDocument": {"uri": URI},
+    "range": {"start": {"line": 1, "character": 0},
+              "end": {"line": 2, "character": 3}},
+    "context": {"diagnostics": []}})["result"]
+titles = {a["title"]: a for a in actions}
+case = titles.get("rename to CFG_MODE", {})
+check(case.get("isPreferred") is True and case.get("kind") == "quickfix" and
+      case["diagnostics"][0]["code"] == "unknown-key" and
+      case["edit"]["changes"][URI] == [{
+          "range": {"start": {"line": 1, "character": 0},
+                    "end": {"line": 1, "character": 8}},
+          "newText": "CFG_MODE"}], "a safe quick fix: %s" % case)
+near = titles.get("rename to I2C_ADDR", {})
+check(near.get("isPreferred") is False, "an unsafe one is not preferred")
+every = [a for a in actions if a["kind"] == "source.fixAll"]
+check(len(every) == 1 and "CFG_MODE = 1" in
+      every[0]["edit"]["changes"][URI][0]["newText"] and "I2C_ADR" in
+      every[0]["edit"]["changes"][URI][0]["newText"],
+      "fix all applies the safe fixes only")
+only = c.request("textDocument/codeAction", {
+    "textDocument": {"uri": URI},
+    "range": {"start": {"line": 0, "character": 0},
+              "end": {"line": 3, "character": 0}},
+    "context": {"diagnostics": [], "only": ["source.fixAll"]}})["result"]
+check([a["kind"] for a in only] == ["source.fixAll"], "only what is asked")
+c.close()
+
 # Hover in plain text for a client without markdown.
-c = Client({"textDocument": {"hover": {"contentFormat": ["plaintext"]}}})
+c = Client(server, {"textDocument": {"hover": {"contentFormat": ["plaintext"]}}})
 open_document(c)
 hover = c.request("textDocument/hover", {
     "textDocument": {"uri": URI},
@@ -227,7 +179,7 @@ c.close()
 # that starts inside a 4-byte character starts at the character.
 long_type = "TYPE = " + "x" * 47 + "\U0001F4F7" + "y" * 10
 for encoding, start in (("utf-8", 56), ("utf-16", 54)):
-    c = Client({"general": {"positionEncodings": [encoding]}})
+    c = Client(server, {"general": {"positionEncodings": [encoding]}})
     check(c.init["result"]["capabilities"]["positionEncoding"] == encoding,
           "position encoding %s" % encoding)
     open_document(c, "[camera parameter]\n" + long_type + "\n")
@@ -238,7 +190,7 @@ for encoding, start in (("utf-8", 56), ("utf-16", 54)):
     c.close()
 
 # The checker's options from the editor: at start and when they change.
-c = Client(options={"checkerOptions": ["-Wno-value-out-of-range"]})
+c = Client(server, options={"checkerOptions": ["-Wno-value-out-of-range"]})
 open_document(c)
 codes = [d["code"] for d in
          c.notifications("textDocument/publishDiagnostics")[-1]["diagnostics"]]

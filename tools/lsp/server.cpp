@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "server.hpp"
 
+#include <cstdint>
 #include <exception>
 #include <new>
 
 #include "actions.hpp"
 #include "features.hpp"
+#include "folding.hpp"
 #include "framing.hpp"
+#include "inlay_hints.hpp"
 #include "options.hpp"
 #include "positions.hpp"
 #include "quelmix_config_parser.h"
+#include "semantic_tokens.hpp"
 
 namespace quelmix::lsp {
 
@@ -51,22 +55,27 @@ std::string show_error(const std::string &message) {
 }
 
 json capabilities(const client_options &options) {
-  return {
-      {"capabilities",
-       {{"positionEncoding", options.utf8 ? "utf-8" : "utf-16"},
-        {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
-        {"hoverProvider", true},
-        {"completionProvider", {{"triggerCharacters", json::array({"["})}}},
-        {"documentSymbolProvider", true},
-        {"documentFormattingProvider", true},
-        {"codeActionProvider",
-         {{"codeActionKinds", json::array({"quickfix", "source.fixAll"})}}}}},
-      {"serverInfo",
-       {{"name", "quelmix-config-lsp"},
-        {"version", std::to_string(QUELMIX_CONFIG_PARSER_VERSION_MAJOR) + "." +
-                        std::to_string(QUELMIX_CONFIG_PARSER_VERSION_MINOR) +
-                        "." +
-                        std::to_string(QUELMIX_CONFIG_PARSER_VERSION_PATCH)}}}};
+  return {{"capabilities",
+           {{"positionEncoding", options.utf8 ? "utf-8" : "utf-16"},
+            {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
+            {"hoverProvider", true},
+            {"completionProvider", {{"triggerCharacters", json::array({"["})}}},
+            {"documentSymbolProvider", true},
+            {"documentFormattingProvider", true},
+            {"codeActionProvider",
+             {{"codeActionKinds", json::array({"quickfix", "source.fixAll"})}}},
+            {"semanticTokensProvider",
+             {{"legend", semantic_tokens_legend()},
+              {"full", true},
+              {"range", true}}},
+            {"foldingRangeProvider", true},
+            {"inlayHintProvider", true}}},
+          {"serverInfo",
+           {{"name", "quelmix-config-lsp"},
+            {"version",
+             std::to_string(QUELMIX_CONFIG_PARSER_VERSION_MAJOR) + "." +
+                 std::to_string(QUELMIX_CONFIG_PARSER_VERSION_MINOR) + "." +
+                 std::to_string(QUELMIX_CONFIG_PARSER_VERSION_PATCH)}}}};
 }
 
 // A change with a range replaces that range (clients may send them even
@@ -202,7 +211,35 @@ struct dispatcher {
       return formatting_edits(analyse(params));
     if (method == "textDocument/codeAction")
       return code_actions(analyse(params), params);
+    if (method == "textDocument/semanticTokens/full")
+      return semantic_tokens(analyse(params), 1, INT64_MAX);
+    if (method == "textDocument/semanticTokens/range")
+      return semantic_tokens(analyse(params), first_line(params),
+                             last_line(params));
+    if (method == "textDocument/foldingRange")
+      return folding_ranges(analyse(params));
+    if (method == "textDocument/inlayHint")
+      return inlay_hints(analyse(params), first_line(params),
+                         last_line(params));
+    if (method == "textDocument/semanticTokens/full")
+      return semantic_tokens(analyse(params), 1, INT64_MAX);
+    if (method == "textDocument/semanticTokens/range")
+      return semantic_tokens(analyse(params), first_line(params),
+                             last_line(params));
+    if (method == "textDocument/foldingRange")
+      return folding_ranges(analyse(params));
+    if (method == "textDocument/inlayHint")
+      return inlay_hints(analyse(params), first_line(params),
+                         last_line(params));
     throw unknown_method{};
+  }
+
+  // A request's range as 1-based lines.
+  static std::int64_t first_line(const json &params) {
+    return params.at("range").at("start").at("line").get<std::int64_t>() + 1;
+  }
+  static std::int64_t last_line(const json &params) {
+    return params.at("range").at("end").at("line").get<std::int64_t>() + 1;
   }
 
   analysis analyse(const json &params) {

@@ -327,6 +327,7 @@ void on_line_unguarded(void *user, const line_event &event) {
   line_info &info = e.role_of(e.current_piece);
   info.role = role_for(event.kind);
   info.name = e.physical(event.name);
+  info.separator = e.physical(event.separator);
   info.value = e.physical(event.value);
   info.comment = e.physical(event.comment);
   if (event.kind == line_kind::block_start)

@@ -69,8 +69,9 @@ struct line_info {
   std::uint32_t section = 0;
   // Byte offsets within the line (a byte-order mark on line 1 counted).
   // An entry's name and value as the parser delivered them (trimmed; the
-  // value without its comment); a header's name between its brackets.
-  text_span name, value;
+  // value without its comment), and its "=" or ":"; a header's name
+  // between its brackets; a code-block marker's text.
+  text_span name, separator, value;
   // A comment line's text, an entry's inline comment, or what follows a
   // header's last "]".
   text_span comment;

@@ -182,7 +182,8 @@ std::string laid_out(std::string_view content, const line_info &info) {
 
 // Spans of a line whose first `shift` bytes are dropped.
 line_info shifted(line_info info, std::uint32_t shift) {
-  for (text_span *span : {&info.name, &info.value, &info.comment}) {
+  for (text_span *span :
+       {&info.name, &info.separator, &info.value, &info.comment}) {
     span->begin = span->begin >= shift ? span->begin - shift : 0;
     span->end = span->end >= shift ? span->end - shift : 0;
   }

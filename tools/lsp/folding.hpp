@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: MIT
+// Folding ranges: each section (from its header to its last line that is
+// not blank), each code block, each run of comment lines.
+#pragma once
+
+#include "document.hpp"
+
+namespace quelmix::lsp {
+
+json folding_ranges(const analysis &a);
+
+} // namespace quelmix::lsp

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+// Inlay hints: after a value whose stored form differs from its spelling,
+// what the record holds ("= 54", "= 0x0201", "= 1 (low 32 bits)"), read
+// back from a record the loader filled with that line. Quiet by design:
+// nothing where the spelling already says it in the same base.
+#pragma once
+
+#include "document.hpp"
+
+namespace quelmix::lsp {
+
+// InlayHint[] for lines [first, last] (1-based, inclusive).
+json inlay_hints(const analysis &a, std::int64_t first, std::int64_t last);
+
+} // namespace quelmix::lsp
