@@ -66,6 +66,7 @@ foreach(_source
     ${PROJECT_SOURCE_DIR}/man/quelmix-config-check.1
     ${PROJECT_SOURCE_DIR}/man/quelmix-config-format.1
     ${PROJECT_SOURCE_DIR}/man/quelmix-config-lsp.1
+    ${PROJECT_SOURCE_DIR}/man/quelmix-config-diff.1
     ${PROJECT_SOURCE_DIR}/man/quelmix_parse_config.3
     ${_doc_build}/changelog.Debian)
   get_filename_component(_name ${_source} NAME)
@@ -80,7 +81,8 @@ install(FILES ${_doc_build}/quelmix_parse_config.3.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT development)
 set(_debian_packages runtime ${QUELMIX_DEB_RUNTIME} development
   ${QUELMIX_DEB_DEV})
-foreach(_tool quelmix-config-check quelmix-config-format quelmix-config-lsp)
+foreach(_tool quelmix-config-check quelmix-config-format quelmix-config-lsp
+              quelmix-config-diff)
   if(TARGET ${_tool})
     install(TARGETS ${_tool}
       RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
@@ -90,6 +92,10 @@ foreach(_tool quelmix-config-check quelmix-config-format quelmix-config-lsp)
 endforeach()
 if(TARGET quelmix-config-check)
   list(APPEND _debian_packages tools ${QUELMIX_DEB_TOOLS})
+  # Highlighting for editors, to copy where each editor looks.
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/editors/vim
+                    ${PROJECT_SOURCE_DIR}/editors/textmate
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/${QUELMIX_DEB_TOOLS} COMPONENT tools)
 endif()
 
 # Debian packages: `cd build && cpack -G DEB`.
@@ -169,6 +175,10 @@ ${_about}
 This package holds quelmix-config-check, which reports every mistake
 in a file at its line and column, with what the loader made of it;
 quelmix-config-format, which lays files out the canonical way without
-changing what they load; and quelmix-config-lsp, a language server that
-gives editors diagnostics, hover, completion, an outline and formatting.")
+changing what they load; quelmix-config-diff, which shows what changed
+for the camera between two files (and serves as git's diff driver); and
+quelmix-config-lsp, a language server that gives editors diagnostics,
+quick fixes, hover, completion, an outline, folding, inline values and
+formatting. A Vim syntax file and a TextMate grammar are in
+/usr/share/quelmix-config-tools.")
 include(CPack)

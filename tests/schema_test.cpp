@@ -6,6 +6,10 @@
 
 #include <cstddef>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
 #include <string>
 #include <type_traits>
 
@@ -236,6 +240,37 @@ TEST(Schema, SectionsAndTheirCodes) {
   EXPECT_EQ(schema::find_section("Camera parameter"), nullptr);
   for (const schema::section_spec &s : schema::sections)
     EXPECT_EQ(schema::section_with_code(s.code()), &s) << s.name();
+}
+
+// The editors' highlighting names the keys the library knows, no more and
+// no fewer: a key added to the dialect must reach them too.
+std::set<std::string> keys_named_in(const std::string &path,
+                                    const std::regex &list) {
+  std::ifstream file(path);
+  const std::string text{std::istreambuf_iterator<char>(file), {}};
+  std::smatch found;
+  EXPECT_TRUE(std::regex_search(text, found, list)) << path;
+  std::set<std::string> keys;
+  const std::regex name("[A-Z0-9_]+");
+  const std::string names = found[1];
+  for (auto it = std::sregex_iterator(names.begin(), names.end(), name);
+       it != std::sregex_iterator(); ++it)
+    keys.insert(it->str());
+  return keys;
+}
+
+TEST(Schema, EditorHighlightingKnowsTheSameKeys) {
+  std::set<std::string> schema_keys;
+  for (const schema::key_spec &key : schema::keys)
+    schema_keys.insert(std::string(key.name));
+  const std::string editors = QUELMIX_TESTS_DIR "/../editors";
+  EXPECT_EQ(keys_named_in(
+                editors + "/vim/syntax/quelmixcfg.vim",
+                std::regex(R"(quelmixKnownKey .*?\\%\(([A-Z0-9_\\|]+)\\\))")),
+            schema_keys);
+  EXPECT_EQ(keys_named_in(editors + "/textmate/quelmix.tmLanguage.json",
+                          std::regex(R"(\(\?:\(([A-Z0-9_|]+)\))")),
+            schema_keys);
 }
 
 } // namespace

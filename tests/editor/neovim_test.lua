@@ -1,9 +1,9 @@
 -- SPDX-License-Identifier: MIT
--- Neovim's built-in LSP client against quelmix-config-lsp, headless: open a
--- file with mistakes, wait for the diagnostics and check their lines and
--- kinds, then ask for hover, completion and formatting and check the
--- answers. Exits 0 when all hold (run_neovim_test.sh starts it).
-local server = os.getenv('QUELMIX_LSP')
+-- Neovim's built-in LSP client against quelmix-config-lsp, headless, set up
+-- by README's own snippet (run_neovim_test.sh loads it first): open a file
+-- with mistakes, wait for the diagnostics and check their lines and kinds,
+-- ask for hover, completion and formatting and check the answers, then
+-- apply a quick fix and see its diagnostic go. Exits 0 when all hold.
 local work = os.getenv('QUELMIX_WORK')
 local path = work .. '/camera.cfg'
 
@@ -16,6 +16,7 @@ local text = table.concat({
   'bad line',
   '[control parameter]',
   'CTRL_NAME = Brightness',
+  'step = 1',
 }, '\n') .. '\n'
 local file = io.open(path, 'w')
 file:write(text)
@@ -30,18 +31,23 @@ end
 
 vim.cmd('edit ' .. path)
 local buffer = vim.api.nvim_get_current_buf()
-local client_id = vim.lsp.start_client({
-  name = 'quelmix',
-  cmd = { server },
-  root_dir = work,
-})
-check(client_id ~= nil, 'the client started')
-vim.lsp.buf_attach_client(buffer, client_id)
-local client = vim.lsp.get_client_by_id(client_id)
+check(vim.bo.filetype == 'quelmixcfg', 'README set the file type')
+local client = nil
+vim.wait(10000, function()
+  -- A table keyed by client id, not a list.
+  local _, attached = next(vim.lsp.buf_get_clients(buffer))
+  client = attached
+  return client ~= nil
+end, 50)
+check(client ~= nil, 'README started the client and attached it')
+if client == nil then
+  io.stderr:write('neovim test: ' .. table.concat(failures, '\n  ') .. '\n')
+  vim.cmd('cquit 1')
+end
 
 -- Diagnostics, published on open.
 local arrived = vim.wait(20000, function()
-  return #vim.diagnostic.get(buffer) >= 3
+  return #vim.diagnostic.get(buffer) >= 4
 end, 50)
 check(arrived, 'diagnostics arrived')
 local found = {}
@@ -58,6 +64,7 @@ local expected = {
   '1:11 value-out-of-range quelmix',
   '4:13 trailing-text quelmix',
   '5:0 missing-separator quelmix',
+  '8:0 unknown-key quelmix',
 }
 check(vim.deep_equal(found, expected),
       'diagnostics: ' .. table.concat(found, ', '))
@@ -76,6 +83,32 @@ local hover = ask('textDocument/hover', {
 local words = hover and hover.contents and hover.contents.value or ''
 check(words:find('i2c_addr', 1, true) and words:find('16-bit', 1, true) and
       words:find('stores 0.', 1, true), 'hover: ' .. words)
+
+-- A quick fix, applied as Neovim applies a workspace edit: its diagnostic
+-- goes with the next publication.
+local actions = ask('textDocument/codeAction', {
+  textDocument = document,
+  range = { start = { line = 8, character = 0 },
+            ['end'] = { line = 8, character = 0 } },
+  context = { diagnostics = {} } }) or {}
+local rename = nil
+for _, action in ipairs(actions) do
+  if action.title == 'rename to STEP' then rename = action end
+end
+check(rename ~= nil and rename.isPreferred, 'a preferred quick fix offered')
+if rename then
+  vim.lsp.util.apply_workspace_edit(rename.edit, 'utf-16')
+end
+check(vim.api.nvim_buf_get_lines(buffer, 8, 9, false)[1] == 'STEP = 1',
+      'the quick fix applied')
+local gone = vim.wait(20000, function()
+  for _, d in ipairs(vim.diagnostic.get(buffer)) do
+    local code = d.code or (d.user_data and d.user_data.lsp.code)
+    if code == 'unknown-key' then return false end
+  end
+  return #vim.diagnostic.get(buffer) > 0
+end, 50)
+check(gone, 'its diagnostic is gone')
 
 -- Completion: the keys of the register section at the start of a line.
 local items = ask('textDocument/completion', {
