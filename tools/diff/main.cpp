@@ -145,7 +145,8 @@ int parse_options(int argc, char **argv, options &opts) {
   };
   colour_for("auto", opts.colour);
   opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, "h", long_options, nullptr)) != -1;) {
+  for (int c;
+       (c = getopt_long(argc, argv, "h", long_options, nullptr)) != -1;) {
     switch (c) {
     case OPT_STAT:
       opts.output = style::stat;
@@ -156,8 +157,8 @@ int parse_options(int argc, char **argv, options &opts) {
     case OPT_COLOR:
       if (!colour_for(optarg, opts.colour))
         return usage_error(
-            std::string("--color takes auto, always or never, not '") +
-            optarg + "'");
+            std::string("--color takes auto, always or never, not '") + optarg +
+            "'");
       break;
     case OPT_GIT:
       opts.git = true;
@@ -204,8 +205,7 @@ int run(int argc, char **argv) {
       std::strcmp(argv[optind + 1], "-") == 0)
     return usage_error("only one of OLD and NEW can be standard input");
   return compare(argv[optind], tools::display_name(argv[optind]),
-                 argv[optind + 1], tools::display_name(argv[optind + 1]),
-                 opts);
+                 argv[optind + 1], tools::display_name(argv[optind + 1]), opts);
 }
 
 } // namespace

@@ -61,7 +61,8 @@ std::string value_list(const config_entry &e, std::uint16_t hex,
   std::string out;
   for (unsigned i = from; i < e.params_length; ++i) {
     out += i == from ? "" : ", ";
-    out += (hex >> i) & 1 ? spell_hex(e.params[i]) : std::to_string(e.params[i]);
+    out +=
+        (hex >> i) & 1 ? spell_hex(e.params[i]) : std::to_string(e.params[i]);
   }
   return out.empty() ? "(no values)" : out;
 }
@@ -75,8 +76,8 @@ std::string key_name(const config_entry &e) {
 // "REG 0x3008: 0x82 -> 0x02": the target, then what follows it.
 std::string change_words(const command_change &c) {
   const config_entry &o = *c.old_entry, &n = *c.new_entry;
-  const std::string first =
-      (c.old_hex & 1) != 0 ? spell_hex(o.params[0]) : std::to_string(o.params[0]);
+  const std::string first = (c.old_hex & 1) != 0 ? spell_hex(o.params[0])
+                                                 : std::to_string(o.params[0]);
   return key_name(o) + " " + first + ": " + value_list(o, c.old_hex, 1) +
          ARROW + value_list(n, c.new_hex, 1);
 }
@@ -103,8 +104,8 @@ std::string command_text(const command_change &c) {
 
 std::string control_name(const control_entry *c, std::size_t index) {
   if (c != nullptr && c->ctrl_name[0] != '\0')
-    return terminal_safe(std::string_view(c->ctrl_name,
-                                          strnlen(c->ctrl_name, 128)));
+    return terminal_safe(
+        std::string_view(c->ctrl_name, strnlen(c->ctrl_name, 128)));
   return "control " + std::to_string(index + 1);
 }
 
@@ -131,11 +132,11 @@ void control_text(writer &w, const control_change &c) {
                                        : "") +
                      lines_words(c.old_line, c.new_line));
   for (std::string_view l : split_text_lines(c.code_diff)) {
-    const char *paint = l.empty()       ? nullptr
-                        : l[0] == '+'   ? GREEN
-                        : l[0] == '-'   ? RED
-                        : l[0] == '@'   ? CYAN
-                                        : nullptr;
+    const char *paint = l.empty()     ? nullptr
+                        : l[0] == '+' ? GREEN
+                        : l[0] == '-' ? RED
+                        : l[0] == '@' ? CYAN
+                                      : nullptr;
     w.line(paint, "  " + terminal_safe(l));
   }
 }
@@ -147,9 +148,7 @@ std::string order_words(const std::vector<std::uint32_t> &order) {
   return out;
 }
 
-std::string result_words(std::int32_t result) {
-  return std::to_string(result);
-}
+std::string result_words(std::int32_t result) { return std::to_string(result); }
 
 } // namespace
 
@@ -164,7 +163,8 @@ std::string difference_text(const loaded_file &a, const loaded_file &b,
   if (!d.camera.empty()) {
     w.line(BOLD, "camera:");
     for (const field_change &f : d.camera)
-      w.line(YELLOW, "~ " + field_words(f) + lines_words(f.old_line, f.new_line));
+      w.line(YELLOW,
+             "~ " + field_words(f) + lines_words(f.old_line, f.new_line));
   }
   for (const section_changes &s : d.commands) {
     w.line(BOLD, section_name(s.section) + ":");
@@ -208,9 +208,8 @@ std::string difference_stat(const record_difference &d) {
       ++(c.op == change_op::insert   ? added
          : c.op == change_op::remove ? removed
                                      : changed);
-    out += "+" + std::to_string(added) + " " + minus +
-           std::to_string(removed) + " ~" + std::to_string(changed) +
-           " controls\n";
+    out += "+" + std::to_string(added) + " " + minus + std::to_string(removed) +
+           " ~" + std::to_string(changed) + " controls\n";
   }
   return out;
 }
@@ -256,10 +255,12 @@ const char *op_name(change_op op) {
 }
 
 std::string json_command(const command_change &c) {
-  const config_entry *either = c.new_entry != nullptr ? c.new_entry : c.old_entry;
+  const config_entry *either =
+      c.new_entry != nullptr ? c.new_entry : c.old_entry;
   const schema::key_spec *key =
       schema::command_with_kind(either->type & CONFIG_KEY_MASK);
-  std::string out = "{\"op\": \"" + std::string(op_name(c.op)) + "\", \"kind\": ";
+  std::string out =
+      "{\"op\": \"" + std::string(op_name(c.op)) + "\", \"kind\": ";
   append_json_string(out, key != nullptr ? key->name : "");
   return out + ", \"old\": " + json_side(c.old_entry, c.old_line) +
          ", \"new\": " + json_side(c.new_entry, c.new_line) + "}";
@@ -269,8 +270,8 @@ std::string json_name(const control_entry *c) {
   std::string out;
   if (c == nullptr)
     return "null";
-  append_json_string(out, std::string_view(c->ctrl_name,
-                                           strnlen(c->ctrl_name, 128)));
+  append_json_string(
+      out, std::string_view(c->ctrl_name, strnlen(c->ctrl_name, 128)));
   return out;
 }
 
@@ -291,8 +292,8 @@ std::string json_control(const control_change &c) {
 std::string json_file(const loaded_file &f) {
   std::string out = "{\"file\": ";
   append_json_string(out, f.name);
-  return out + ", \"result\": " +
-         std::to_string(f.checked.report.parse.line) + "}";
+  return out + ", \"result\": " + std::to_string(f.checked.report.parse.line) +
+         "}";
 }
 
 std::string json_order(const std::vector<std::uint32_t> &order) {
@@ -308,10 +309,9 @@ std::string json_order(const std::vector<std::uint32_t> &order) {
 
 std::string difference_json(const loaded_file &a, const loaded_file &b,
                             const record_difference &d) {
-  std::string out = "{\n  \"old\": " + json_file(a) +
-                    ",\n  \"new\": " + json_file(b) +
-                    ",\n  \"same\": " + (d.same() ? "true" : "false") +
-                    ",\n  \"camera\": [";
+  std::string out =
+      "{\n  \"old\": " + json_file(a) + ",\n  \"new\": " + json_file(b) +
+      ",\n  \"same\": " + (d.same() ? "true" : "false") + ",\n  \"camera\": [";
   for (std::size_t i = 0; i < d.camera.size(); ++i)
     out += (i == 0 ? "\n    " : ",\n    ") + json_field(d.camera[i]);
   out += d.camera.empty() ? "]" : "\n  ]";
@@ -349,11 +349,11 @@ std::string difference_lines(const record_difference &d) {
     for (const command_change &c : s.changes) {
       const std::string where = section_name(s.section) + ": command ";
       if (c.op == change_op::insert)
-        out += where + std::to_string(c.new_index + 1) + " added: " +
-               spell_command(*c.new_entry, c.new_hex) + "\n";
+        out += where + std::to_string(c.new_index + 1) +
+               " added: " + spell_command(*c.new_entry, c.new_hex) + "\n";
       else if (c.op == change_op::remove)
-        out += where + std::to_string(c.old_index + 1) + " removed: " +
-               spell_command(*c.old_entry, c.old_hex) + "\n";
+        out += where + std::to_string(c.old_index + 1) +
+               " removed: " + spell_command(*c.old_entry, c.old_hex) + "\n";
       else
         out += where + std::to_string(c.new_index + 1) + " " +
                key_name(*c.new_entry) + " now " +
@@ -362,9 +362,9 @@ std::string difference_lines(const record_difference &d) {
                value_list(*c.old_entry, c.old_hex, 0) + ")\n";
     }
   for (const control_change &c : d.controls) {
-    const std::string name = control_name(
-        c.new_control != nullptr ? c.new_control : c.old_control,
-        c.new_control != nullptr ? c.new_index : c.old_index);
+    const std::string name =
+        control_name(c.new_control != nullptr ? c.new_control : c.old_control,
+                     c.new_control != nullptr ? c.new_index : c.old_index);
     if (c.op != change_op::change)
       out += "control parameter: " + name +
              (c.op == change_op::insert ? " added\n" : " removed\n");
@@ -374,8 +374,8 @@ std::string difference_lines(const record_difference &d) {
       out += "control parameter: " + name + ": code changed\n";
   }
   if (d.order_differs)
-    out += "sections in another order: " + order_words(d.new_order) +
-           ", was " + order_words(d.old_order) + "\n";
+    out += "sections in another order: " + order_words(d.new_order) + ", was " +
+           order_words(d.old_order) + "\n";
   return out;
 }
 

@@ -91,8 +91,7 @@ command_change side_change(change_op op, const command_side &old_side,
 // The removals and insertions of one stretch between kept commands, with
 // pairs of the same target turned into changes.
 void add_stretch(section_changes &out, const command_side &a,
-                 const std::vector<std::size_t> &removed,
-                 const command_side &b,
+                 const std::vector<std::size_t> &removed, const command_side &b,
                  const std::vector<std::size_t> &inserted) {
   std::vector<bool> paired(inserted.size(), false);
   std::size_t next = 0;
@@ -104,8 +103,8 @@ void add_stretch(section_changes &out, const command_side &a,
     if (match < inserted.size()) {
       for (std::size_t j = next; j < match; ++j)
         if (!paired[j]) {
-          out.changes.push_back(side_change(change_op::insert, a, 0, b,
-                                            inserted[j]));
+          out.changes.push_back(
+              side_change(change_op::insert, a, 0, b, inserted[j]));
           paired[j] = true;
         }
       out.changes.push_back(
@@ -178,8 +177,7 @@ void compare_commands(record_difference &d, const loaded_file &a,
       d.commands.push_back(std::move(changes));
   }
   // The order of sections both hold, by their runs in `configs`.
-  const auto runs = [](const camera_config &c,
-                       const section_positions &other) {
+  const auto runs = [](const camera_config &c, const section_positions &other) {
     std::vector<std::uint32_t> order;
     for (std::size_t i = 0; i < c.configs_length; ++i) {
       const std::uint32_t s = section_of(c.configs[i]);
@@ -210,18 +208,17 @@ std::vector<field_change> compare_fields(schema::record_kind kind,
     const auto line = [&](const loaded_file *f) -> std::int64_t {
       return f != nullptr ? f->checked.origins.camera_line[index] : 0;
     };
-    const bool hex = (new_file != nullptr &&
-                      new_file->checked.origins.camera_hex[index]) ||
-                     (old_file != nullptr &&
-                      old_file->checked.origins.camera_hex[index]);
+    const bool hex =
+        (new_file != nullptr && new_file->checked.origins.camera_hex[index]) ||
+        (old_file != nullptr && old_file->checked.origins.camera_hex[index]);
     if (key.how == schema::conversion::text) {
       const std::string x(text_field(a, key.field),
                           strnlen(text_field(a, key.field), key.field.size));
       const std::string y(text_field(b, key.field),
                           strnlen(text_field(b, key.field), key.field.size));
       if (x != y)
-        out.push_back({&key, key.field.name, 0, 0, x, y, false,
-                       line(old_file), line(new_file)});
+        out.push_back({&key, key.field.name, 0, 0, x, y, false, line(old_file),
+                       line(new_file)});
       continue;
     }
     for (const schema::field_ref *field : {&key.field, &key.second}) {
@@ -230,7 +227,14 @@ std::vector<field_change> compare_fields(schema::record_kind kind,
       const std::int64_t x = read_number(a, *field);
       const std::int64_t y = read_number(b, *field);
       if (x != y)
-        out.push_back({&key, field->name, x, y, {}, {}, hex, line(old_file),
+        out.push_back({&key,
+                       field->name,
+                       x,
+                       y,
+                       {},
+                       {},
+                       hex,
+                       line(old_file),
                        line(new_file)});
     }
   }
@@ -262,8 +266,8 @@ control_change compare_control(const loaded_file &a, std::size_t i,
   const auto &bo = b.checked.origins.controls;
   c.old_line = i < ao.size() ? ao[i] : 0;
   c.new_line = j < bo.size() ? bo[j] : 0;
-  c.fields = compare_fields(schema::record_kind::control, &x, &y, nullptr,
-                            nullptr);
+  c.fields =
+      compare_fields(schema::record_kind::control, &x, &y, nullptr, nullptr);
   c.code_added = x.code == nullptr && y.code != nullptr;
   c.code_removed = x.code != nullptr && y.code == nullptr;
   c.code_diff = unified_diff(code_of(x), code_of(y));
@@ -334,8 +338,8 @@ record_difference compare_records(const loaded_file &a, const loaded_file &b) {
   d.old_result = a.checked.report.parse.line;
   d.new_result = b.checked.report.parse.line;
   d.results_differ = d.old_result != d.new_result;
-  d.camera = compare_fields(schema::record_kind::camera, &a.record, &b.record,
-                            &a, &b);
+  d.camera =
+      compare_fields(schema::record_kind::camera, &a.record, &b.record, &a, &b);
   compare_commands(d, a, b);
   compare_controls(d, a, b);
   return d;

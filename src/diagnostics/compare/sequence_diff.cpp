@@ -165,9 +165,8 @@ std::vector<edit> diff_sequences(const ids &old_ids, const ids &new_ids) {
   // Within each run of changes, what goes before what comes, as diff -u
   // shows them.
   for (auto run = out.begin(); run != out.end();) {
-    const auto end = std::find_if(run, out.end(), [](const edit &e) {
-      return e.op == edit_op::keep;
-    });
+    const auto end = std::find_if(
+        run, out.end(), [](const edit &e) { return e.op == edit_op::keep; });
     if (run != end) {
       std::size_t old_start = run->old_index, new_start = run->new_index;
       for (auto e = run; e != end; ++e) {
