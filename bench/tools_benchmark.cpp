@@ -139,7 +139,7 @@ BENCHMARK(lsp_burst)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
 
-// Two files of 10,000 commands: one inserted in the middle and every
+// Two files of N commands: one inserted in the middle and every
 // hundredth value changed, compared as records.
 void diff_commands(benchmark::State &state) {
   const auto commands = static_cast<int>(state.range(0));

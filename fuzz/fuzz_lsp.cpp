@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The language server on arbitrary input: the bytes as a framed message
 // stream, as one message body, and as a document that every request is
-// made on. Nothing it receives may crash it or throw out of it.
+// made on, then edited in place. Nothing it receives may crash it or throw
+// out of it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -64,6 +65,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
                         {{"textDocument", document}}));
   server.handle(
       request(id++, "textDocument/formatting", {{"textDocument", document}}));
+  const json whole = {{"start", {{"line", 0}, {"character", 0}}},
+                      {"end", {{"line", 1000000}, {"character", 0}}}};
+  server.handle(request(id++, "textDocument/codeAction",
+                        {{"textDocument", document},
+                         {"range", whole},
+                         {"context", {{"diagnostics", json::array()}}}}));
+  server.handle(request(id++, "textDocument/semanticTokens/full",
+                        {{"textDocument", document}}));
+  server.handle(request(id++, "textDocument/semanticTokens/range",
+                        {{"textDocument", document}, {"range", whole}}));
+  server.handle(
+      request(id++, "textDocument/foldingRange", {{"textDocument", document}}));
+  server.handle(request(id++, "textDocument/inlayHint",
+                        {{"textDocument", document}, {"range", whole}}));
+
+  // An edit in the middle of the document, as incremental sync sends it.
+  json edit = {{"range",
+                {{"start", {{"line", 1}, {"character", 3}}},
+                 {"end", {{"line", 2}, {"character", 1}}}}},
+               {"text", bytes.substr(0, 16)}};
+  json change = {{"jsonrpc", "2.0"},
+                 {"method", "textDocument/didChange"},
+                 {"params",
+                  {{"textDocument", {{"uri", uri}, {"version", 2}}},
+                   {"contentChanges", json::array({std::move(edit)})}}}};
+  server.handle(change.dump(-1, ' ', false, json::error_handler_t::replace));
+  server.flush();
   server.handle(request(id++, "shutdown", nullptr));
   return 0;
 }

@@ -8,7 +8,7 @@ set -euo pipefail
 source_dir=$1
 build_dir=$2
 sample=$source_dir/examples/sample.cfg
-expected="result=0 size=1280x720 commands=19 controls=2 version=10100"
+expected="result=0 size=1280x720 commands=19 controls=2 version=10200"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -37,35 +37,40 @@ cmake -S "$work/find_package" -B "$work/find_package/build" \
 cmake --build "$work/find_package/build" >/dev/null
 check find_package "$("$work/find_package/build/consumer" "$sample")"
 
-# 2. pkg-config and a plain cc command.
-pc_dir=$(dirname "$(find "$work/prefix" -name quelmix_config_parser.pc)")
-flags=$(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs quelmix_config_parser)
-# shellcheck disable=SC2086
-cc -std=c99 -Wall -Werror "$source_dir/tests/consumers/consumer.c" $flags \
+# 2. pkg-config and README's compiler command (its run path recorded). The
+# file names the prefix plainly: no "pkgconfig/.." walks in its paths.
+pc=$(find "$work/prefix" -name quelmix_config_parser.pc)
+if grep -q '\.\.' "$pc" || ! grep -qx "prefix=$work/prefix" "$pc"; then
+  echo "pkg-config: paths not plain:"
+  cat "$pc"
+  exit 1
+fi
+export PKG_CONFIG_PATH=$(dirname "$pc")
+# shellcheck disable=SC2046
+cc -std=c99 -Wall -Werror "$source_dir/tests/consumers/consumer.c" \
+  $(pkg-config --cflags --libs quelmix_config_parser) \
+  -Wl,-rpath,$(pkg-config --variable=libdir quelmix_config_parser) \
   -o "$work/pkg_config_consumer"
-libdir=$(PKG_CONFIG_PATH=$pc_dir pkg-config --variable=libdir quelmix_config_parser)
-check pkg-config "$(LD_LIBRARY_PATH=$libdir "$work/pkg_config_consumer" "$sample")"
+check pkg-config "$("$work/pkg_config_consumer" "$sample")"
 
-# 3. The source tree as a subproject, twice: the shared library installed
-# beside the host's program (the host sets its run path, as for any shared
-# library in a private prefix), and the static choice. Either way the
-# installed program runs, and the host's own cache is left alone.
+# 3. The source tree as a subproject, with README's own CMakeLists.txt, twice:
+# the shared library installed beside the host's program, and the static
+# choice. Either way the installed program runs, and the host's own cache is
+# left alone.
+readme_subproject=$(awk '/^# 3\. CMake, the source tree as a subproject/{f=1}
+  f && /^```$/{exit} f' "$source_dir/README.md")
+[ -n "$readme_subproject" ] || { echo "README's subproject text not found"; exit 1; }
 subproject() { # NAME EXTRA_CMAKE_ARGS...
   local name=$1
   shift
   local dir=$work/$name
   mkdir -p "$dir"
-  cp "$source_dir/tests/consumers/consumer.c" "$dir/"
-  cat >"$dir/CMakeLists.txt" <<CMAKE
-cmake_minimum_required(VERSION 3.21)
-project(consumer C CXX)
-include(GNUInstallDirs)
-set(CMAKE_INSTALL_RPATH "\$ORIGIN/../\${CMAKE_INSTALL_LIBDIR}")
-add_subdirectory("$source_dir" quelmix)
-add_executable(consumer consumer.c)
-target_link_libraries(consumer PRIVATE quelmix::config_parser)
-install(TARGETS consumer)
-CMAKE
+  cp "$source_dir/tests/consumers/consumer.c" "$dir/host.c"
+  echo "$readme_subproject" |
+    sed "s|add_subdirectory(third_party/quelmix_config_parser)|add_subdirectory(\"$source_dir\" quelmix)|" \
+      >"$dir/CMakeLists.txt"
+  grep -q "add_subdirectory(\"$source_dir\"" "$dir/CMakeLists.txt" ||
+    { echo "$name: README's add_subdirectory line changed"; exit 1; }
   cmake -S "$dir" -B "$dir/build" "$@" >/dev/null
   if grep -q '^CMAKE_BUILD_TYPE:STRING=.' "$dir/build/CMakeCache.txt"; then
     echo "$name: the subproject wrote the host's CMAKE_BUILD_TYPE"
@@ -77,7 +82,7 @@ CMAKE
   fi
   cmake --build "$dir/build" -j2 >/dev/null
   cmake --install "$dir/build" --prefix "$dir/installed" >/dev/null
-  check "$name" "$("$dir/installed/bin/consumer" "$sample")"
+  check "$name" "$("$dir/installed/bin/camera_host" "$sample")"
 }
 subproject subproject-shared
 subproject subproject-static -DQUELMIX_STATIC=ON
