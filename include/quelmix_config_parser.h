@@ -39,7 +39,7 @@ extern "C" {
 
 /* The library's version. The build takes the project version from here. */
 #define QUELMIX_CONFIG_PARSER_VERSION_MAJOR 1
-#define QUELMIX_CONFIG_PARSER_VERSION_MINOR 1
+#define QUELMIX_CONFIG_PARSER_VERSION_MINOR 2
 #define QUELMIX_CONFIG_PARSER_VERSION_PATCH 0
 /* The version as one number, e.g. 10000 for 1.0.0; compare with >=. */
 #define QUELMIX_CONFIG_PARSER_VERSION                                          \
@@ -149,10 +149,12 @@ typedef struct camera_config {
  * Returns:
  *   0   the whole file was read and every line was taken in;
  *   n>0 line n is the first bad line (a header without "]", an entry
- *       without "=" or ":", a code block left open, a command with more than
- *       CONFIG_MAX_PARAMS values, or memory that could not be had). The rest
- *       of the file was still read. Lines longer than 1023 bytes count as
- *       one line per 1023-byte piece;
+ *       without "=" or ":", a command with more than CONFIG_MAX_PARAMS
+ *       values, or memory that could not be had), except that a code block
+ *       left open names the result in its place: then n is the line of the
+ *       header that cut the block short, or the file's last line, whatever
+ *       bad line came before. The rest of the file was still read. Lines
+ *       longer than 1023 bytes count as one line per 1023-byte piece;
  *   -1  `path` is NULL, or the file could not be opened or read. The record
  *       may hold what was read before a read error; release it as usual.
  *
