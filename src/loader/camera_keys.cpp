@@ -17,7 +17,7 @@ load_error apply_camera_key(load_context &context, const char *section,
   const schema::key_spec &key = key_of_code(code);
   if (!store_key(context, context.config, key, section, value))
     return load_error::none;
-  const std::uint32_t seen = std::uint32_t{1} << schema::index_of(key);
+  const std::uint32_t seen = std::uint32_t{1} << (code - 1);
   if ((context.camera_keys_seen & seen) != 0)
     warn(context, warning_kind::key_repeated, section, name);
   context.camera_keys_seen |= seen;

@@ -21,11 +21,21 @@ namespace detail {
 
 template <std::size_t N> using code_table = std::array<name_code, N + 1>;
 
+// The section names, spelled into storage of their own: the table points
+// there rather than into the schema's rows, which carry the words for
+// people that the library's image need not hold.
+inline constexpr auto section_spellings = [] {
+  std::array<std::array<char, 48>, std::size(schema::sections)> names{};
+  for (std::size_t i = 0; i < names.size(); ++i)
+    names[i] = schema::sections[i].spelled;
+  return names;
+}();
+
 constexpr auto make_section_table() {
   code_table<std::size(schema::sections)> table{};
-  std::size_t n = 0;
-  for (const schema::section_spec &s : schema::sections)
-    table[n++] = {s.name(), s.code()};
+  for (std::size_t i = 0; i < section_spellings.size(); ++i)
+    table[i] = {{section_spellings[i].data(), schema::sections[i].length},
+                schema::sections[i].code()};
   return table;
 }
 
@@ -57,9 +67,24 @@ inline constexpr auto control_key_table =
 // The code of the first pair named `name`, or 0 when none is.
 std::uint32_t lookup_code(const name_code *table, const char *name) noexcept;
 
-// The key a camera or control table's code stands for.
+namespace detail {
+// The keys as the loader reads them at run time: the schema's rows without
+// their descriptions, which are for people (hover, completion) and need not
+// be in the library's image.
+inline constexpr auto loader_keys = [] {
+  std::array<schema::key_spec, schema::KEY_COUNT> rows{};
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    rows[i] = schema::keys[i];
+    rows[i].describes = {};
+  }
+  return rows;
+}();
+} // namespace detail
+
+// The key a camera or control table's code stands for (its index in
+// schema::keys is the code minus one).
 inline const schema::key_spec &key_of_code(std::uint32_t code) noexcept {
-  return schema::keys[code - 1];
+  return detail::loader_keys[code - 1];
 }
 
 } // namespace quelmix
