@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,9 @@ private:
 
 // A zeroed record that releases what it holds when it goes.
 struct scoped_config {
-  camera_config value{};
-  scoped_config() = default;
+  camera_config value;
+  // Zeroed as a host zeroes it, padding included (`{}` need not zero that).
+  scoped_config() { std::memset(&value, 0, sizeof value); }
   scoped_config(const scoped_config &) = delete;
   scoped_config &operator=(const scoped_config &) = delete;
   ~scoped_config() { quelmix_release_config(&value); }
