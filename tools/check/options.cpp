@@ -5,13 +5,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
-#include "quelmix_config_parser.h"
-#include "terminal.hpp"
+#include "command_line.hpp"
 
 namespace quelmix::tools {
 namespace {
@@ -57,27 +55,11 @@ constexpr const char *USAGE =
     "opened or read, or on a usage error.\n"
     "See quelmix-config-check(1) for every diagnostic kind.\n";
 
-parse_result usage_error(const std::string &message) {
-  std::fprintf(stderr, "quelmix-config-check: %s\n",
-               terminal_safe(message).c_str());
-  std::fputs("Try 'quelmix-config-check --help'.\n", stderr);
-  return {false, EXIT_TROUBLE};
-}
+constexpr const char *TOOL = "quelmix-config-check";
 
-bool colour_for(const char *when, bool &colour) {
-  const std::string_view w = when != nullptr ? when : "auto";
-  if (w == "always") {
-    colour = true;
-  } else if (w == "never") {
-    colour = false;
-  } else if (w == "auto") {
-    const char *no_colour = std::getenv("NO_COLOR");
-    colour = isatty(STDERR_FILENO) != 0 &&
-             (no_colour == nullptr || *no_colour == '\0');
-  } else {
-    return false;
-  }
-  return true;
+parse_result usage_error(const std::string &message) {
+  report_usage_error(TOOL, message);
+  return {false, EXIT_TROUBLE};
 }
 
 bool format_for(std::string_view name, report_format &format) {
@@ -92,35 +74,6 @@ bool format_for(std::string_view name, report_format &format) {
   else
     return false;
   return true;
-}
-
-// The option getopt stopped at, as the user wrote it: a letter inside a
-// cluster ("-dash.cfg" is -d, -a, ...) is named alone.
-std::string offending_option(char **argv) {
-  if (optopt > 0 && optopt < 256)
-    return std::string("-") + static_cast<char>(optopt);
-  return argv[optind - 1];
-}
-
-// The argument a short option stands in: getopt has moved past it only if
-// the option was its last letter.
-const char *cluster_of(int argc, char **argv) {
-  if (optind < argc && argv[optind][0] == '-' && argv[optind][1] != '-' &&
-      std::strchr(argv[optind], optopt) != nullptr)
-    return argv[optind];
-  return argv[optind - 1];
-}
-
-std::string unknown_option_words(int argc, char **argv) {
-  std::string words = "unknown option '" + offending_option(argv) + "'";
-  if (optopt > 0 && optopt < 256) {
-    const std::string argument = cluster_of(argc, argv);
-    if (argument.size() > 2)
-      words += " (in '" + argument +
-               "'; a file whose name starts with '-' is ./" + argument +
-               " or comes after --)";
-  }
-  return words;
 }
 
 enum long_only : int {
@@ -153,7 +106,7 @@ parse_result parse_checker_options(int argc, char **argv,
       {"version", no_argument, nullptr, OPT_VERSION},
       {nullptr, 0, nullptr, 0},
   };
-  colour_for("auto", options.colour);
+  colour_for("auto", STDERR_FILENO, options.colour);
   bool fix = false, unsafe = false;
   opterr = 0; // our own words for a bad option
   for (int c;
@@ -194,7 +147,7 @@ parse_result parse_checker_options(int argc, char **argv,
       options.dump = true;
       break;
     case OPT_COLOR:
-      if (!colour_for(optarg, options.colour))
+      if (!colour_for(optarg, STDERR_FILENO, options.colour))
         return usage_error(
             std::string("--color takes auto, always or never, not '") + optarg +
             "'");
@@ -203,10 +156,7 @@ parse_result parse_checker_options(int argc, char **argv,
       std::fputs(USAGE, stdout);
       return {false, EXIT_CLEAN};
     case OPT_VERSION:
-      std::printf("quelmix-config-check %d.%d.%d\n",
-                  QUELMIX_CONFIG_PARSER_VERSION_MAJOR,
-                  QUELMIX_CONFIG_PARSER_VERSION_MINOR,
-                  QUELMIX_CONFIG_PARSER_VERSION_PATCH);
+      print_version(TOOL);
       return {false, EXIT_CLEAN};
     case ':':
       return usage_error("option '" + offending_option(argv) +

@@ -5,16 +5,15 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
 
+#include "command_line.hpp"
 #include "diagnostics/compare/record_diff.hpp"
 #include "input.hpp"
 #include "output.hpp"
-#include "quelmix_config_parser.h"
 #include "report.hpp"
 #include "terminal.hpp"
 
@@ -57,25 +56,11 @@ struct options {
   bool git = false;
 };
 
-int usage_error(const std::string &message) {
-  std::fprintf(stderr, "quelmix-config-diff: %s\n",
-               tools::terminal_safe(message).c_str());
-  std::fputs("Try 'quelmix-config-diff --help'.\n", stderr);
-  return EXIT_TROUBLE;
-}
+constexpr const char *TOOL = "quelmix-config-diff";
 
-bool colour_for(const char *when, bool &colour) {
-  const std::string_view w = when != nullptr ? when : "auto";
-  if (w == "always" || w == "never") {
-    colour = w == "always";
-    return true;
-  }
-  if (w != "auto")
-    return false;
-  const char *no_colour = std::getenv("NO_COLOR");
-  colour = isatty(STDOUT_FILENO) != 0 &&
-           (no_colour == nullptr || *no_colour == '\0');
-  return true;
+int usage_error(const std::string &message) {
+  tools::report_usage_error(TOOL, message);
+  return EXIT_TROUBLE;
 }
 
 // Reads and loads one side; false (with a message) when it cannot be read.
@@ -143,7 +128,7 @@ int parse_options(int argc, char **argv, options &opts) {
       {"version", no_argument, nullptr, OPT_VERSION},
       {nullptr, 0, nullptr, 0},
   };
-  colour_for("auto", opts.colour);
+  tools::colour_for("auto", STDOUT_FILENO, opts.colour);
   opterr = 0;
   for (int c;
        (c = getopt_long(argc, argv, "h", long_options, nullptr)) != -1;) {
@@ -155,7 +140,7 @@ int parse_options(int argc, char **argv, options &opts) {
       opts.output = style::json;
       break;
     case OPT_COLOR:
-      if (!colour_for(optarg, opts.colour))
+      if (!tools::colour_for(optarg, STDOUT_FILENO, opts.colour))
         return usage_error(
             std::string("--color takes auto, always or never, not '") + optarg +
             "'");
@@ -167,17 +152,10 @@ int parse_options(int argc, char **argv, options &opts) {
       std::fputs(USAGE, stdout);
       return EXIT_SAME;
     case OPT_VERSION:
-      std::printf("quelmix-config-diff %d.%d.%d\n",
-                  QUELMIX_CONFIG_PARSER_VERSION_MAJOR,
-                  QUELMIX_CONFIG_PARSER_VERSION_MINOR,
-                  QUELMIX_CONFIG_PARSER_VERSION_PATCH);
+      tools::print_version(TOOL);
       return EXIT_SAME;
     default:
-      return usage_error(std::string("unknown option '") +
-                         (optopt > 0 && optopt < 256
-                              ? std::string("-") + static_cast<char>(optopt)
-                              : std::string(argv[optind - 1])) +
-                         "'");
+      return usage_error(tools::unknown_option_words(argc, argv));
     }
   }
   return -1;

@@ -8,10 +8,10 @@
 #include <new>
 #include <string>
 
+#include "command_line.hpp"
 #include "diagnostics/layout/format.hpp"
 #include "input.hpp"
 #include "output.hpp"
-#include "quelmix_config_parser.h"
 #include "rewrite.hpp"
 #include "terminal.hpp"
 
@@ -21,6 +21,7 @@ using quelmix::format_text;
 using quelmix::formatted_text;
 namespace tools = quelmix::tools;
 
+constexpr const char *TOOL = "quelmix-config-format";
 constexpr int EXIT_SAME = 0;
 constexpr int EXIT_WOULD_CHANGE = 1;
 constexpr int EXIT_TROUBLE = 2;
@@ -141,27 +142,15 @@ int main(int argc, char **argv) {
       std::fputs(USAGE, stdout);
       return EXIT_SAME;
     case OPT_VERSION:
-      std::printf("quelmix-config-format %d.%d.%d\n",
-                  QUELMIX_CONFIG_PARSER_VERSION_MAJOR,
-                  QUELMIX_CONFIG_PARSER_VERSION_MINOR,
-                  QUELMIX_CONFIG_PARSER_VERSION_PATCH);
+      tools::print_version(TOOL);
       return EXIT_SAME;
     default:
-      std::fprintf(stderr,
-                   "quelmix-config-format: unknown option '%s'\n"
-                   "Try 'quelmix-config-format --help'.\n",
-                   tools::terminal_safe(optopt > 0 && optopt < 256
-                                            ? std::string("-") +
-                                                  static_cast<char>(optopt)
-                                            : std::string(argv[optind - 1]))
-                       .c_str());
+      tools::report_usage_error(TOOL, tools::unknown_option_words(argc, argv));
       return EXIT_TROUBLE;
     }
   }
   if (optind >= argc) {
-    std::fputs("quelmix-config-format: no file given\n"
-               "Try 'quelmix-config-format --help'.\n",
-               stderr);
+    tools::report_usage_error(TOOL, "no file given");
     return EXIT_TROUBLE;
   }
   int status = EXIT_SAME;

@@ -8,11 +8,12 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "command_line.hpp"
 #include "framing.hpp"
-#include "quelmix_config_parser.h"
 #include "server.hpp"
 
 namespace {
@@ -59,14 +60,6 @@ bool input_waiting() {
   return poll(&in, 1, 0) > 0;
 }
 
-int print_usage_error(const char *argument) {
-  std::fprintf(stderr,
-               "quelmix-config-lsp: unknown option '%s'\n"
-               "Try 'quelmix-config-lsp --help'.\n",
-               argument);
-  return 2;
-}
-
 // Reads frames until "exit" or the end of input; the exit status.
 int serve() {
   quelmix::lsp::frame_reader frames;
@@ -103,14 +96,14 @@ int main(int argc, char **argv) {
       return 0;
     }
     if (arg == "--version") {
-      std::printf("quelmix-config-lsp %d.%d.%d\n",
-                  QUELMIX_CONFIG_PARSER_VERSION_MAJOR,
-                  QUELMIX_CONFIG_PARSER_VERSION_MINOR,
-                  QUELMIX_CONFIG_PARSER_VERSION_PATCH);
+      quelmix::tools::print_version("quelmix-config-lsp");
       return 0;
     }
-    if (arg != "--stdio") // what some editors pass; stdio is all there is
-      return print_usage_error(argv[i]);
+    if (arg != "--stdio") { // what some editors pass; stdio is all there is
+      quelmix::tools::report_usage_error(
+          "quelmix-config-lsp", "unknown option '" + std::string(arg) + "'");
+      return 2;
+    }
   }
   try {
     return serve();
