@@ -66,43 +66,7 @@ std::string bits_words(const schema::field_ref &field) {
 void describe_conversion(hover_text &h, const schema::key_spec &key,
                          std::uint32_t section) {
   using schema::conversion;
-  const std::string bits = bits_words(key.field);
-  switch (key.how) {
-  case conversion::text:
-    h.plain("Sets ");
-    h.code(key.field.name);
-    h.plain(", text of at most " + std::to_string(key.field.size - 1) +
-            " bytes: longer text is cut.");
-    return;
-  case conversion::low_bits:
-    h.plain("Sets ");
-    h.code(key.field.name);
-    h.plain(", a " + bits + " field: the number's low " +
-            std::to_string(8 * key.field.size) + " bits are kept.");
-    return;
-  case conversion::saturated:
-    h.plain("Sets ");
-    h.code(key.field.name);
-    h.plain(", a " + bits +
-            " field: a number beyond its range is clamped to its limit.");
-    return;
-  case conversion::pair:
-    h.plain("Sets ");
-    h.code(key.field.name);
-    h.plain(" and ");
-    h.code(key.second.name);
-    h.plain(", " + bits +
-            " fields: exactly 2 values; another count changes nothing.");
-    return;
-  case conversion::byte_pair:
-    h.plain("Sets ");
-    h.code(key.field.name);
-    h.plain(", a " + bits +
-            " field: 1 or 2 values, the first its high byte and the second "
-            "its low byte (the low 8 bits of each); a lone value is the high "
-            "byte, and another count changes nothing.");
-    return;
-  case conversion::command:
+  if (key.how == conversion::command) {
     h.plain("Appends a command to ");
     h.code("configs");
     h.plain(" with type " + spell_hex(section | key.command) + ": up to " +
@@ -110,6 +74,37 @@ void describe_conversion(hover_text &h, const schema::key_spec &key,
             " values, the low 32 bits of "
             "each kept; more make the line bad.");
     return;
+  }
+  const std::string bits = bits_words(key.field);
+  h.plain("Sets ");
+  h.code(key.field.name);
+  switch (key.how) {
+  case conversion::text:
+    h.plain(", text of at most " + std::to_string(key.field.size - 1) +
+            " bytes: longer text is cut.");
+    return;
+  case conversion::low_bits:
+    h.plain(", a " + bits + " field: the number's low " +
+            std::to_string(8 * key.field.size) + " bits are kept.");
+    return;
+  case conversion::saturated:
+    h.plain(", a " + bits +
+            " field: a number beyond its range is clamped to its limit.");
+    return;
+  case conversion::pair:
+    h.plain(" and ");
+    h.code(key.second.name);
+    h.plain(", " + bits +
+            " fields: exactly 2 values; another count changes nothing.");
+    return;
+  case conversion::byte_pair:
+    h.plain(", a " + bits +
+            " field: 1 or 2 values, the first its high byte and the second "
+            "its low byte (the low 8 bits of each); a lone value is the high "
+            "byte, and another count changes nothing.");
+    return;
+  case conversion::command:
+    return; // said above
   }
 }
 

@@ -221,16 +221,6 @@ struct dispatcher {
     if (method == "textDocument/inlayHint")
       return inlay_hints(analyse(params), first_line(params),
                          last_line(params));
-    if (method == "textDocument/semanticTokens/full")
-      return semantic_tokens(analyse(params), 1, INT64_MAX);
-    if (method == "textDocument/semanticTokens/range")
-      return semantic_tokens(analyse(params), first_line(params),
-                             last_line(params));
-    if (method == "textDocument/foldingRange")
-      return folding_ranges(analyse(params));
-    if (method == "textDocument/inlayHint")
-      return inlay_hints(analyse(params), first_line(params),
-                         last_line(params));
     throw unknown_method{};
   }
 
