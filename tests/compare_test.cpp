@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config_generator.hpp"
+#include "diagnostics/analysis/same_record.hpp"
 #include "diagnostics/compare/record_diff.hpp"
 #include "diagnostics/compare/sequence_diff.hpp"
 #include "diagnostics/layout/format.hpp"
@@ -213,6 +214,41 @@ TEST(RecordDiff, NothingForTheSameRecord) {
     EXPECT_EQ(summary(text, format_text(text).text),
               std::vector<std::string>{});
   }
+}
+
+// The exact comparison and the digest tell apart records that differ in
+// any one thing, and agree on texts that load alike.
+TEST(SameRecord, OneDifferenceAnywhereIsSeen) {
+  const std::string base = "[camera parameter]\nTYPE = a\nSIZE = 1, 2\n"
+                           "[register parameter]\nREG = 1, 2\n"
+                           "[control parameter]\nCTRL_NAME = c\nSTEP = 1\n"
+                           "======CODE_BLOCK_START======\nx\n"
+                           "======CODE_BLOCK_END======\n";
+  const struct {
+    std::string from, to;
+  } changes[] = {
+      {"TYPE = a", "TYPE = b"},  {"SIZE = 1, 2", "SIZE = 1, 3"},
+      {"REG = 1, 2", "REG = 1"}, {"REG = 1, 2", "DELAY = 1, 2"},
+      {"STEP = 1", "STEP = 2"},  {"CTRL_NAME = c", "FUNC_NAME = c"},
+      {"\nx\n", "\ny\n"},        {"REG = 1, 2\n", ""},
+  };
+  scoped_config original;
+  load_string(base, original.get());
+  for (const auto &change : changes) {
+    std::string text = base;
+    text.replace(text.find(change.from), change.from.size(), change.to);
+    scoped_config changed;
+    load_string(text, changed.get());
+    EXPECT_FALSE(same_record(original.value, changed.value)) << change.to;
+    EXPECT_FALSE(digest_of(original.value) == digest_of(changed.value))
+        << change.to;
+  }
+  scoped_config alike;
+  load_string("[camera parameter]\nTYPE=a ; note\nSIZE=1,2\n" +
+                  base.substr(base.find("[register")),
+              alike.get());
+  EXPECT_TRUE(same_record(original.value, alike.value));
+  EXPECT_TRUE(digest_of(original.value) == digest_of(alike.value));
 }
 
 } // namespace

@@ -4,49 +4,69 @@
 // the library's objects can use it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "quelmix_config_parser.h"
 
 namespace quelmix {
 
-// True when two records hold the same data, field by field (padding bytes
-// are never written and may differ).
-inline bool same_record(const camera_config &a, const camera_config &b) {
-  if (a.cfg_mode != b.cfg_mode ||
-      std::memcmp(a.type, b.type, sizeof a.type) != 0 || a.width != b.width ||
-      a.height != b.height || a.bit_width != b.bit_width ||
-      a.format != b.format || a.i2c_mode != b.i2c_mode ||
-      a.i2c_addr != b.i2c_addr || a.trans_lvl != b.trans_lvl ||
-      a.configs_length != b.configs_length ||
-      a.controls_length != b.controls_length)
-    return false;
-  for (std::uint32_t i = 0; i < a.configs_length; ++i) {
-    const config_entry &x = a.configs[i];
-    const config_entry &y = b.configs[i];
-    if (x.type != y.type || x.params_length != y.params_length ||
-        std::memcmp(x.params, y.params, sizeof x.params) != 0)
-      return false;
+// Hands `add(data, size)` every piece of data a record holds, in a fixed
+// order, with the lists' lengths before their entries and a flag before
+// each code text: two records give the same sequence exactly when they
+// hold the same data. Padding bytes, which are never written, are left out.
+template <typename Add> void visit_record(const camera_config &c, Add &&add) {
+  const auto field = [&add](const auto &value) { add(&value, sizeof value); };
+  field(c.cfg_mode);
+  field(c.type);
+  field(c.width);
+  field(c.height);
+  field(c.bit_width);
+  field(c.format);
+  field(c.i2c_mode);
+  field(c.i2c_addr);
+  field(c.trans_lvl);
+  field(c.configs_length);
+  for (std::uint32_t i = 0; i < c.configs_length; ++i) {
+    field(c.configs[i].type);
+    field(c.configs[i].params);
+    field(c.configs[i].params_length);
   }
-  for (std::uint32_t i = 0; i < a.controls_length; ++i) {
-    const control_entry &x = a.controls[i];
-    const control_entry &y = b.controls[i];
-    if (x.min_value != y.min_value || x.max_value != y.max_value ||
-        x.step != y.step || x.def != y.def || x.reserved != y.reserved ||
-        std::memcmp(x.ctrl_name, y.ctrl_name, sizeof x.ctrl_name) != 0 ||
-        std::memcmp(x.func_name, y.func_name, sizeof x.func_name) != 0 ||
-        (x.code == nullptr) != (y.code == nullptr) ||
-        (x.code != nullptr && std::strcmp(x.code, y.code) != 0))
-      return false;
+  field(c.controls_length);
+  for (std::uint32_t i = 0; i < c.controls_length; ++i) {
+    const control_entry &k = c.controls[i];
+    field(k.min_value);
+    field(k.max_value);
+    field(k.step);
+    field(k.def);
+    field(k.reserved);
+    field(k.ctrl_name);
+    field(k.func_name);
+    const bool has_code = k.code != nullptr;
+    field(has_code);
+    if (has_code)
+      add(k.code, std::strlen(k.code) + 1);
   }
-  return true;
 }
 
-// A fingerprint of everything `same_record` compares: two records with the
-// same digest hold the same data (two independent 64-bit hashes; a chance
-// collision is far beyond any file's reach). It lets a tool compare loads
-// one at a time, holding one record, not two.
+// True when two records hold the same data.
+inline bool same_record(const camera_config &a, const camera_config &b) {
+  const auto flatten = [](const camera_config &c) {
+    std::string bytes;
+    visit_record(c, [&bytes](const void *data, std::size_t size) {
+      bytes.append(static_cast<const char *>(data), size);
+    });
+    return bytes;
+  };
+  return flatten(a) == flatten(b);
+}
+
+// A fingerprint of the same data: two records with the same digest hold the
+// same data (two independent 64-bit hashes; a chance collision is far
+// beyond any file's reach). It lets a tool compare loads one at a time,
+// holding one record, not two.
 struct record_digest {
   std::uint64_t a = 0xcbf29ce484222325u; // FNV-1a's offset basis
   std::uint64_t b = 0x9e3779b97f4a7c15u;
@@ -58,7 +78,6 @@ struct record_digest {
       b = (b + bytes[i] + 1) * 0xbf58476d1ce4e5b9u ^ (b >> 31); // splitmix
     }
   }
-  template <typename T> void add(const T &value) { add(&value, sizeof value); }
   bool operator==(const record_digest &other) const {
     return a == other.a && b == other.b;
   }
@@ -66,36 +85,8 @@ struct record_digest {
 
 inline record_digest digest_of(const camera_config &c) {
   record_digest d;
-  d.add(c.cfg_mode);
-  d.add(c.type);
-  d.add(c.width);
-  d.add(c.height);
-  d.add(c.bit_width);
-  d.add(c.format);
-  d.add(c.i2c_mode);
-  d.add(c.i2c_addr);
-  d.add(c.trans_lvl);
-  d.add(c.configs_length);
-  for (std::uint32_t i = 0; i < c.configs_length; ++i) {
-    d.add(c.configs[i].type);
-    d.add(c.configs[i].params);
-    d.add(c.configs[i].params_length);
-  }
-  d.add(c.controls_length);
-  for (std::uint32_t i = 0; i < c.controls_length; ++i) {
-    const control_entry &k = c.controls[i];
-    d.add(k.min_value);
-    d.add(k.max_value);
-    d.add(k.step);
-    d.add(k.def);
-    d.add(k.reserved);
-    d.add(k.ctrl_name);
-    d.add(k.func_name);
-    const bool has_code = k.code != nullptr;
-    d.add(has_code);
-    if (has_code)
-      d.add(k.code, std::strlen(k.code) + 1);
-  }
+  visit_record(c,
+               [&d](const void *data, std::size_t size) { d.add(data, size); });
   return d;
 }
 
