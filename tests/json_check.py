@@ -13,17 +13,13 @@ import os
 import random
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from checks import Checks  # noqa: E402
 import tempfile
 
 checker, source_dir = sys.argv[1], sys.argv[2]
-failures = 0
-
-
-def check(ok, what):
-    global failures
-    if not ok:
-        failures += 1
-        print("FAILED:", what)
+check = Checks()
 
 
 def run(*args):
@@ -133,5 +129,4 @@ with tempfile.TemporaryDirectory() as tmp:
     check(isinstance(several, list) and len(several) == 2, "array of files")
     check(several[1]["result"]["line"] == -1, "unreadable file in result")
 
-print("%d passed, %d failed" % (1 if failures == 0 else 0, failures))
-sys.exit(1 if failures else 0)
+check.finish()

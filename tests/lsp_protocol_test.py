@@ -6,20 +6,15 @@ every notification it sends, malformed messages, shutdown and exit.
 Usage: lsp_protocol_test.py SERVER
 """
 import json
+import os
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from checks import Checks  # noqa: E402
+
 server = sys.argv[1]
-failures = 0
-checks = 0
-
-
-def check(ok, what):
-    global failures, checks
-    checks += 1
-    if not ok:
-        failures += 1
-        print("FAILED:", what)
+check = Checks()
 
 
 class Client:
@@ -165,5 +160,4 @@ check(c.request("shutdown", None).get("result", 1) is None, "shutdown")
 c.notify("exit", None)
 check(c.proc.wait(timeout=10) == 0, "exit status 0 after shutdown")
 
-print("%d passed, %d failed" % (checks - failures, failures))
-sys.exit(1 if failures else 0)
+check.finish()

@@ -11,19 +11,11 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from checks import Checks  # noqa: E402
 from lsp_client import Client, frame  # noqa: E402
 
 server = sys.argv[1]
-failures = 0
-checks = 0
-
-
-def check(ok, what):
-    global failures, checks
-    checks += 1
-    if not ok:
-        failures += 1
-        print("FAILED:", what)
+check = Checks()
 
 
 URI = "file:///tmp/robust.cfg"
@@ -209,5 +201,4 @@ check(shown and "-Wno-such-kind" in shown[0]["message"],
       "an unknown option is reported: %s" % shown)
 c.close()
 
-print("%d passed, %d failed" % (checks - failures, failures))
-sys.exit(1 if failures else 0)
+check.finish()

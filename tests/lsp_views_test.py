@@ -10,15 +10,11 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from checks import Checks  # noqa: E402
 from lsp_client import Client  # noqa: E402
 
 server, sample = sys.argv[1], sys.argv[2]
-failures = []
-
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
+check = Checks()
 
 
 URI = "file:///tmp/views.cfg"
@@ -142,7 +138,4 @@ hints = c.request("textDocument/inlayHint", {
 check(len(hints) <= 6, "the sample's hints stay few: %s" % hints)
 c.close()
 
-for failure in failures:
-    print("FAILED:", failure)
-print("%d failures" % len(failures))
-sys.exit(1 if failures else 0)
+check.finish()

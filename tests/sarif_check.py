@@ -10,15 +10,13 @@ import json
 import os
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from checks import Checks  # noqa: E402
 import tempfile
 
 checker = sys.argv[1]
-failures = []
-
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
+check = Checks()
 
 
 text = ("[camera parameter]\ncfg_mode = 1\nTYPE = caf\u00e9 # 50%, a:b\n"
@@ -92,7 +90,4 @@ check("50%25%2C a%3Ab" not in github and "50%25, a:b" in github,
       "a message keeps ',' and ':' but escapes '%'")
 check("%0A" in github, "a hint on its own line")
 
-for failure in failures:
-    print("FAILED:", failure)
-print("%d failures" % len(failures))
-sys.exit(1 if failures else 0)
+check.finish()
