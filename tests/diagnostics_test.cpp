@@ -13,16 +13,6 @@
 namespace quelmix::test {
 namespace {
 
-// "LINE:COLUMN severity kind", one per diagnostic, in the engine's order.
-std::vector<std::string> positions(const checked_text &checked) {
-  std::vector<std::string> out;
-  for (const diagnostic &d : checked.diagnostics)
-    out.push_back(std::to_string(d.line) + ":" + std::to_string(d.column) +
-                  (d.level() == severity::error ? " error " : " warning ") +
-                  std::string(quelmix::name_of(d.kind)));
-  return out;
-}
-
 checked_text check(const std::string &text) {
   scoped_config config;
   return check_text(text, config.value);

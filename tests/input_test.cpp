@@ -14,15 +14,6 @@ namespace {
 
 using tools::check_file;
 
-std::vector<std::string> positions(const checked_text &checked) {
-  std::vector<std::string> out;
-  for (const diagnostic &d : checked.diagnostics)
-    out.push_back(std::to_string(d.line) + ":" + std::to_string(d.column) +
-                  (d.level() == severity::error ? " error " : " warning ") +
-                  std::string(quelmix::name_of(d.kind)));
-  return out;
-}
-
 TEST(Input, FilesThatCannotBeRead) {
   scoped_config config;
   checked_text checked = check_file("/nonexistent/x.cfg", config.value);

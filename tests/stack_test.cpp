@@ -49,16 +49,6 @@ void *load(void *argument) {
   return stack.size() - untouched;
 }
 
-// GCC says __SANITIZE_ADDRESS__, clang __has_feature(address_sanitizer).
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUELMIX_TEST_UNDER_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define QUELMIX_TEST_UNDER_ASAN 1
-#endif
-
 TEST(Stack, AParseFitsItsPromise) {
 #if defined(QUELMIX_TEST_UNDER_ASAN)
   GTEST_SKIP() << "the address sanitizer's frames are larger by design";

@@ -323,15 +323,6 @@ TEST(Bounds, InputSizeMemoryAndStack) {
       << r.err;
 }
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUELMIX_TEST_UNDER_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define QUELMIX_TEST_UNDER_ASAN 1
-#endif
-
 // Out of memory is a message and exit status 2, never an abort.
 TEST(Bounds, OutOfMemoryIsAnErrorNotACrash) {
 #if defined(QUELMIX_TEST_UNDER_ASAN)

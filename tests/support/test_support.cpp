@@ -126,4 +126,13 @@ tool_run run_tool(const std::string &command, const std::string &arguments,
           read_file(err.path())};
 }
 
+std::vector<std::string> positions(const checked_text &checked) {
+  std::vector<std::string> out;
+  for (const diagnostic &d : checked.diagnostics)
+    out.push_back(std::to_string(d.line) + ":" + std::to_string(d.column) +
+                  (d.level() == severity::error ? " error " : " warning ") +
+                  std::string(quelmix::name_of(d.kind)));
+  return out;
+}
+
 } // namespace quelmix::test

@@ -7,8 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/analysis/engine.hpp"
 #include "loader/loader.hpp"
 #include "quelmix_config_parser.h"
+
+// Set in a build with the address sanitizer (GCC says __SANITIZE_ADDRESS__,
+// clang __has_feature(address_sanitizer)), whose frames and address space
+// some tests cannot measure or bound.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUELMIX_TEST_UNDER_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define QUELMIX_TEST_UNDER_ASAN 1
+#endif
 
 namespace quelmix::test {
 
@@ -63,6 +76,9 @@ load_report load_string(const std::string &text, camera_config *config,
 // Everything a record holds, as comparable text (pointers followed): the
 // camera fields, then one line per command and per control.
 std::string describe_record(const camera_config &config);
+
+// "LINE:COLUMN severity kind", one per diagnostic, in the engine's order.
+std::vector<std::string> positions(const checked_text &checked);
 
 // The path of the shipped sample configuration.
 std::string sample_path();
