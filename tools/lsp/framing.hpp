@@ -28,8 +28,6 @@ class frame_reader {
 public:
   void feed(std::string_view bytes) { buffer_.append(bytes); }
   std::optional<frame> next();
-  // Complete frames may be waiting (no more input is needed to read one).
-  bool has_buffered() const { return !buffer_.empty(); }
 
 private:
   bool resynchronise();
