@@ -3,7 +3,6 @@
 // and what the loader made of the file; mends what it can.
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -206,15 +205,7 @@ int check_all(const checker_options &options) {
 int main(int argc, char **argv) {
   checker_options options;
   const parse_result parsed = parse_checker_options(argc, argv, options);
-  int status = parsed.status;
-  try {
-    if (parsed.proceed)
-      status = check_all(options);
-  } catch (const std::bad_alloc &) {
-    std::fputs("quelmix-config-check: out of memory\n", stderr);
-    status = EXIT_TROUBLE;
-  }
-  if (!finish_standard_output("quelmix-config-check"))
-    return EXIT_TROUBLE;
-  return status;
+  return run_and_finish("quelmix-config-check", [&] {
+    return parsed.proceed ? check_all(options) : parsed.status;
+  });
 }

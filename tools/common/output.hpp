@@ -5,6 +5,8 @@
 // exit status.
 #pragma once
 
+#include <cstdio>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -19,6 +21,20 @@ bool write_all(int fd, std::string_view bytes);
 // "TOOL: cannot write to standard output: REASON" to standard error and
 // returns false.
 bool finish_standard_output(const char *tool);
+
+// Runs a tool's work and ends it: out of memory is "TOOL: out of memory"
+// and exit status 2, and so is a standard output that cannot be written,
+// whatever the work returned.
+template <typename Work> int run_and_finish(const char *tool, Work &&work) {
+  constexpr int TROUBLE = 2;
+  int status = TROUBLE;
+  try {
+    status = work();
+  } catch (const std::bad_alloc &) {
+    std::fprintf(stderr, "%s: out of memory\n", tool);
+  }
+  return finish_standard_output(tool) ? status : TROUBLE;
+}
 
 // The words for errno `error`, never "Success": a failure without a
 // reason of its own says "input/output error".

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
 #include <string_view>
 
@@ -189,14 +188,5 @@ int run(int argc, char **argv) {
 } // namespace
 
 int main(int argc, char **argv) {
-  int status = EXIT_TROUBLE;
-  try {
-    status = run(argc, argv);
-  } catch (const std::bad_alloc &) {
-    std::fputs("quelmix-config-diff: out of memory\n", stderr);
-    status = EXIT_TROUBLE;
-  }
-  if (!tools::finish_standard_output("quelmix-config-diff"))
-    return EXIT_TROUBLE;
-  return status;
+  return tools::run_and_finish(TOOL, [&] { return run(argc, argv); });
 }

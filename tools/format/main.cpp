@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
 
 #include "command_line.hpp"
@@ -153,14 +152,6 @@ int main(int argc, char **argv) {
     tools::report_usage_error(TOOL, "no file given");
     return EXIT_TROUBLE;
   }
-  int status = EXIT_SAME;
-  try {
-    status = format_all(argv + optind, argv + argc, how);
-  } catch (const std::bad_alloc &) {
-    std::fputs("quelmix-config-format: out of memory\n", stderr);
-    status = EXIT_TROUBLE;
-  }
-  if (!tools::finish_standard_output("quelmix-config-format"))
-    return EXIT_TROUBLE;
-  return status;
+  return tools::run_and_finish(
+      TOOL, [&] { return format_all(argv + optind, argv + argc, how); });
 }
