@@ -18,8 +18,8 @@
 #include <nlohmann/json.hpp>
 
 #include "config_generator.hpp"
-#include "diagnostics/analysis/engine.hpp"
-#include "diagnostics/compare/record_diff.hpp"
+#include "engine/analysis/engine.hpp"
+#include "engine/compare/record_diff.hpp"
 #include "document.hpp"
 #include "features.hpp"
 #include "server.hpp"

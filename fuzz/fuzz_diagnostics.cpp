@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "diagnostics/analysis/engine.hpp"
+#include "engine/analysis/engine.hpp"
 #include "loader/loader.hpp"
 #include "record_checks.hpp"
 

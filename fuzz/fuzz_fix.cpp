@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "diagnostics/analysis/engine.hpp"
-#include "diagnostics/analysis/fixes.hpp"
+#include "engine/analysis/engine.hpp"
+#include "engine/analysis/fixes.hpp"
 #include "record_checks.hpp"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "diagnostics/layout/format.hpp"
+#include "engine/layout/format.hpp"
 #include "record_checks.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "diagnostics/analysis/same_record.hpp"
+#include "engine/analysis/same_record.hpp"
 #include "quelmix_config_parser.h"
 
 namespace quelmix::fuzz {

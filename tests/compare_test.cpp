@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "config_generator.hpp"
-#include "diagnostics/analysis/same_record.hpp"
-#include "diagnostics/compare/record_diff.hpp"
-#include "diagnostics/compare/sequence_diff.hpp"
-#include "diagnostics/layout/format.hpp"
+#include "engine/analysis/same_record.hpp"
+#include "engine/compare/record_diff.hpp"
+#include "engine/compare/sequence_diff.hpp"
+#include "engine/layout/format.hpp"
 #include "support/test_support.hpp"
 
 namespace quelmix::test {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/analysis/engine.hpp"
+#include "engine/analysis/engine.hpp"
 #include "loader/loader.hpp"
 #include "support/test_support.hpp"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "config_generator.hpp"
-#include "diagnostics/analysis/engine.hpp"
-#include "diagnostics/analysis/fixes.hpp"
+#include "engine/analysis/engine.hpp"
+#include "engine/analysis/fixes.hpp"
 #include "support/test_support.hpp"
 
 namespace quelmix::test {

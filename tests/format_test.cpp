@@ -6,7 +6,7 @@
 #include <string>
 
 #include "config_generator.hpp"
-#include "diagnostics/layout/format.hpp"
+#include "engine/layout/format.hpp"
 #include "support/test_support.hpp"
 
 namespace quelmix::test {

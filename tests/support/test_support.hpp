@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/analysis/engine.hpp"
+#include "engine/analysis/engine.hpp"
 #include "loader/loader.hpp"
 #include "quelmix_config_parser.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics/analysis/engine.hpp"
+#include "engine/analysis/engine.hpp"
 
 namespace quelmix::tools {
 

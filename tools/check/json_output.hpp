@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics/analysis/engine.hpp"
+#include "engine/analysis/engine.hpp"
 #include "json_string.hpp"
 #include "quelmix_config_parser.h"
 

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "ci_output.hpp"
-#include "diagnostics/analysis/engine.hpp"
-#include "diagnostics/analysis/fixes.hpp"
-#include "diagnostics/compare/record_diff.hpp"
-#include "diagnostics/compare/sequence_diff.hpp"
-#include "diagnostics/messages/words.hpp"
+#include "engine/analysis/engine.hpp"
+#include "engine/analysis/fixes.hpp"
+#include "engine/compare/record_diff.hpp"
+#include "engine/compare/sequence_diff.hpp"
+#include "engine/messages/words.hpp"
 #include "dump.hpp"
 #include "input.hpp"
 #include "json_output.hpp"

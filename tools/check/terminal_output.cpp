@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "diagnostics/messages/words.hpp"
+#include "engine/messages/words.hpp"
 #include "terminal.hpp"
 
 namespace quelmix::tools {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "diagnostics/analysis/engine.hpp"
+#include "engine/analysis/engine.hpp"
 
 namespace quelmix::tools {
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "diagnostics/messages/describe.hpp"
+#include "engine/messages/describe.hpp"
 
 namespace quelmix::tools {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "diagnostics/analysis/engine.hpp"
+#include "engine/analysis/engine.hpp"
 
 namespace quelmix::tools {
 

@@ -7,7 +7,7 @@
 #include <set>
 #include <string_view>
 
-#include "diagnostics/messages/kinds.hpp"
+#include "engine/messages/kinds.hpp"
 
 namespace quelmix::tools {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "command_line.hpp"
-#include "diagnostics/compare/record_diff.hpp"
+#include "engine/compare/record_diff.hpp"
 #include "input.hpp"
 #include "output.hpp"
 #include "report.hpp"

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "diagnostics/compare/sequence_diff.hpp"
-#include "diagnostics/messages/words.hpp"
+#include "engine/compare/sequence_diff.hpp"
+#include "engine/messages/words.hpp"
 #include "json_string.hpp"
 #include "terminal.hpp"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "diagnostics/compare/record_diff.hpp"
+#include "engine/compare/record_diff.hpp"
 
 namespace quelmix::tools {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "command_line.hpp"
-#include "diagnostics/layout/format.hpp"
+#include "engine/layout/format.hpp"
 #include "input.hpp"
 #include "output.hpp"
 #include "rewrite.hpp"

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "diagnostics/analysis/fixes.hpp"
+#include "engine/analysis/fixes.hpp"
 #include "features.hpp"
 
 namespace quelmix::lsp {

@@ -11,7 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "diagnostics/analysis/engine.hpp"
+#include "engine/analysis/engine.hpp"
 #include "warning_options.hpp"
 
 namespace quelmix::lsp {

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "diagnostics/analysis/entry_value.hpp"
-#include "diagnostics/layout/format.hpp"
-#include "diagnostics/messages/words.hpp"
+#include "engine/analysis/entry_value.hpp"
+#include "engine/layout/format.hpp"
+#include "engine/messages/words.hpp"
 #include "loader/schema.hpp"
 #include "parser/parser.hpp"
 #include "positions.hpp"

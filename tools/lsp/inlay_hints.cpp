@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/analysis/entry_value.hpp"
-#include "diagnostics/messages/words.hpp"
+#include "engine/analysis/entry_value.hpp"
+#include "engine/messages/words.hpp"
 #include "loader/convert.hpp"
 
 namespace quelmix::lsp {

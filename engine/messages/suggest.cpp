@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/messages/suggest.hpp"
+#include "engine/messages/suggest.hpp"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/layout/format.hpp"
+#include "engine/layout/format.hpp"
 
 #include <cstring>
 #include <vector>
 
-#include "diagnostics/analysis/engine.hpp"
-#include "diagnostics/analysis/same_record.hpp"
+#include "engine/analysis/engine.hpp"
+#include "engine/analysis/same_record.hpp"
 #include "loader/convert.hpp"
 #include "loader/schema.hpp"
 #include "parser/text.hpp"

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics/messages/kinds.hpp"
+#include "engine/messages/kinds.hpp"
 #include "loader/loader.hpp"
 #include "loader/schema.hpp"
 

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics/analysis/engine.hpp"
-#include "diagnostics/messages/kinds.hpp"
+#include "engine/analysis/engine.hpp"
+#include "engine/messages/kinds.hpp"
 
 namespace quelmix {
 

@@ -3,7 +3,7 @@
 // output, and the kind of each reason.
 #pragma once
 
-#include "diagnostics/messages/kinds.hpp"
+#include "engine/messages/kinds.hpp"
 #include "loader/loader.hpp"
 
 namespace quelmix {

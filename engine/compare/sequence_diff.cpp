@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/compare/sequence_diff.hpp"
+#include "engine/compare/sequence_diff.hpp"
 
 #include <algorithm>
 #include <string>

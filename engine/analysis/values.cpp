@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/analysis/values.hpp"
+#include "engine/analysis/values.hpp"
 
 #include <cstring>
 #include <optional>
 #include <string_view>
 
-#include "diagnostics/messages/words.hpp"
+#include "engine/messages/words.hpp"
 #include "loader/convert.hpp"
 #include "loader/fields.hpp"
 #include "parser/text.hpp"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/messages/warnings.hpp"
+#include "engine/messages/warnings.hpp"
 
-#include "diagnostics/messages/suggest.hpp"
-#include "diagnostics/messages/words.hpp"
+#include "engine/messages/suggest.hpp"
+#include "engine/messages/words.hpp"
 #include "loader/schema.hpp"
 #include "parser/text.hpp"
 

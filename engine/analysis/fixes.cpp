@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/analysis/fixes.hpp"
+#include "engine/analysis/fixes.hpp"
 
 #include <algorithm>
 
-#include "diagnostics/analysis/engine.hpp"
+#include "engine/analysis/engine.hpp"
 #include "parser/parser.hpp"
 
 namespace quelmix {

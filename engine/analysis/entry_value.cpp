@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/analysis/entry_value.hpp"
+#include "engine/analysis/entry_value.hpp"
 
 #include <cstring>
 

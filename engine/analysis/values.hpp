@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/messages/kinds.hpp"
+#include "engine/messages/kinds.hpp"
 #include "loader/schema.hpp"
 #include "quelmix_config_parser.h"
 

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/analysis/engine.hpp"
+#include "engine/analysis/engine.hpp"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "diagnostics/analysis/markers.hpp"
-#include "diagnostics/analysis/suppressions.hpp"
-#include "diagnostics/analysis/values.hpp"
-#include "diagnostics/messages/describe.hpp"
-#include "diagnostics/messages/warnings.hpp"
-#include "diagnostics/messages/words.hpp"
+#include "engine/analysis/markers.hpp"
+#include "engine/analysis/suppressions.hpp"
+#include "engine/analysis/values.hpp"
+#include "engine/messages/describe.hpp"
+#include "engine/messages/warnings.hpp"
+#include "engine/messages/words.hpp"
 #include "loader/convert.hpp"
 #include "loader/tables.hpp"
 #include "parser/line_reader.hpp"

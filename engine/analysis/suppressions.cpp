@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/analysis/suppressions.hpp"
+#include "engine/analysis/suppressions.hpp"
 
 #include <algorithm>
 
-#include "diagnostics/messages/words.hpp"
+#include "engine/messages/words.hpp"
 #include "parser/text.hpp"
 
 namespace quelmix {

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics/messages/kinds.hpp"
+#include "engine/messages/kinds.hpp"
 
 namespace quelmix {
 

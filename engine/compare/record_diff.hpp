@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/analysis/engine.hpp"
+#include "engine/analysis/engine.hpp"
 #include "loader/schema.hpp"
 
 namespace quelmix {

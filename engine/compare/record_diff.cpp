@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/compare/record_diff.hpp"
+#include "engine/compare/record_diff.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -7,8 +7,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "diagnostics/compare/sequence_diff.hpp"
-#include "diagnostics/messages/words.hpp"
+#include "engine/compare/sequence_diff.hpp"
+#include "engine/messages/words.hpp"
 #include "loader/fields.hpp"
 
 namespace quelmix {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/messages/words.hpp"
+#include "engine/messages/words.hpp"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/analysis/markers.hpp"
+#include "engine/analysis/markers.hpp"
 
 #include <string>
 

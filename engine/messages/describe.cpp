@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "diagnostics/messages/describe.hpp"
+#include "engine/messages/describe.hpp"
 
 namespace quelmix {
 namespace {

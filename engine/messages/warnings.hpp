@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "diagnostics/messages/kinds.hpp"
+#include "engine/messages/kinds.hpp"
 #include "loader/loader.hpp"
 
 namespace quelmix {
