@@ -5,13 +5,15 @@
 #   development  libquelmix-config-parser-dev  header, .so link, pkg-config,
 #                                              CMake package, the (3) page
 #   tools        quelmix-config-tools          the tools and their (1) pages
-# `cmake --install build --prefix P` installs all three.
+#   python       python3-quelmix-config        the Python package
+# `cmake --install build --prefix P` installs all four.
 include(CMakePackageConfigHelpers)
 
 set(QUELMIX_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/quelmix_config_parser)
 set(QUELMIX_DEB_RUNTIME libquelmix-config-parser${PROJECT_VERSION_MAJOR})
 set(QUELMIX_DEB_DEV libquelmix-config-parser-dev)
 set(QUELMIX_DEB_TOOLS quelmix-config-tools)
+set(QUELMIX_DEB_PYTHON python3-quelmix-config)
 set(QUELMIX_DEB_RELEASE 1)
 set(QUELMIX_DEB_VERSION ${PROJECT_VERSION}-${QUELMIX_DEB_RELEASE})
 
@@ -98,6 +100,16 @@ if(TARGET quelmix-config-check)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/${QUELMIX_DEB_TOOLS} COMPONENT tools)
 endif()
 
+# The pure-Python package, where Debian's python3 looks for packages that
+# are not Python-version specific.
+set(QUELMIX_PYTHON_DIR lib/python3/dist-packages CACHE PATH
+  "Where the Python package quelmix_config goes (under the prefix)")
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/quelmix_config
+  DESTINATION ${QUELMIX_PYTHON_DIR} COMPONENT python
+  FILES_MATCHING PATTERN "*.py" PATTERN "py.typed"
+  PATTERN "__pycache__" EXCLUDE)
+list(APPEND _debian_packages python ${QUELMIX_DEB_PYTHON})
+
 # Debian packages: `cd build && cpack -G DEB`.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quelmix-config-parser)
@@ -109,7 +121,7 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL runtime development)
+set(CPACK_COMPONENTS_ALL runtime development python)
 if(TARGET quelmix-config-check)
   list(APPEND CPACK_COMPONENTS_ALL tools)
 endif()
@@ -181,4 +193,18 @@ quelmix-config-lsp, a language server that gives editors diagnostics,
 quick fixes, hover, completion, an outline, folding, inline values and
 formatting. A Vim syntax file and a TextMate grammar are in
 /usr/share/quelmix-config-tools.")
+
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME ${QUELMIX_DEB_PYTHON})
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+  "python3:any, ${QUELMIX_DEB_RUNTIME} (>= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_RECOMMENDS ${QUELMIX_DEB_TOOLS})
+set(CPACK_DEBIAN_PYTHON_DESCRIPTION "camera configuration file loader (Python 3 package)
+${_about}
+
+This package holds quelmix_config, which loads a file with the shared
+library exactly as a C host does and gives the record back as frozen
+dataclasses; it also runs the tools (check, format, diff) and answers
+with dataclasses.")
 include(CPack)
