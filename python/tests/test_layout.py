@@ -3,7 +3,6 @@
 public header, and a library of another major version is refused."""
 import ctypes
 import os
-import shutil
 import subprocess
 import sys
 

@@ -203,3 +203,16 @@ def test_loads_on_several_threads_at_once(generated_files):
     for t in threads:
         t.join()
     assert failures == []
+
+
+def test_every_public_name_has_a_docstring():
+    import inspect
+    for name in q.__all__:
+        value = getattr(q, name)
+        if isinstance(value, str):
+            continue
+        assert inspect.getdoc(value), name
+        if inspect.isclass(value):
+            for member, attribute in vars(value).items():
+                if not member.startswith("_") and callable(attribute):
+                    assert inspect.getdoc(attribute), name + "." + member
