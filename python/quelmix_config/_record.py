@@ -131,10 +131,9 @@ class Config:
     """Controls in file order."""
 
 
-def _command(type_code: int, values: Tuple[int, ...]) -> Command:
+def _names(type_code: int) -> Tuple[str, Optional[str], str]:
     section, variant = _SECTIONS.get(type_code >> 16, ("", None))
-    return Command(section, variant, _KINDS.get(type_code & 0xFFFF, ""),
-                   type_code, values)
+    return section, variant, _KINDS.get(type_code & 0xFFFF, "")
 
 
 def _commands(record: CameraConfig) -> Tuple[Command, ...]:
@@ -142,10 +141,16 @@ def _commands(record: CameraConfig) -> Tuple[Command, ...]:
     if count == 0 or not record.configs:
         return ()
     raw = ctypes.string_at(record.configs, count * COMMAND_LAYOUT.size)
+    names = {}  # a file holds a handful of distinct type codes
     commands = []
+    append = commands.append
     for fields in COMMAND_LAYOUT.iter_unpack(raw):
-        length = fields[-1]
-        commands.append(_command(fields[0], tuple(fields[1:1 + length])))
+        code = fields[0]
+        known = names.get(code)
+        if known is None:
+            known = names[code] = _names(code)
+        # fields: the type, sixteen values, then how many are in use.
+        append(Command(*known, code, fields[1:1 + fields[-1]]))
     return tuple(commands)
 
 
