@@ -9,6 +9,14 @@
 
 #include "quelmix_config_parser.h"
 
+/* The length of a fixed-size text field, up to its terminator. */
+static size_t field_length(const char *text, size_t size) {
+  size_t length = 0;
+  while (length < size && text[length] != '\0')
+    ++length;
+  return length;
+}
+
 static void print_hex(const char *text, size_t length) {
   size_t i;
   putchar(' ');
@@ -29,7 +37,7 @@ int main(int argc, char **argv) {
   result = quelmix_parse_config(argv[1], &config);
   printf("result %" PRId32 "\n", result);
   printf("camera %" PRId32, config.cfg_mode);
-  print_hex(config.type, strnlen(config.type, sizeof config.type));
+  print_hex(config.type, field_length(config.type, sizeof config.type));
   printf(" %" PRId32 " %" PRId32 " %u %u %u %u %" PRId32 "\n", config.width,
          config.height, (unsigned)config.bit_width, (unsigned)config.format,
          (unsigned)config.i2c_mode, (unsigned)config.i2c_addr,
@@ -44,8 +52,8 @@ int main(int argc, char **argv) {
     const control_entry *c = &config.controls[i];
     printf("control %" PRId64 " %" PRId64 " %" PRId32 " %" PRId64, c->min_value,
            c->max_value, c->step, c->def);
-    print_hex(c->ctrl_name, strnlen(c->ctrl_name, sizeof c->ctrl_name));
-    print_hex(c->func_name, strnlen(c->func_name, sizeof c->func_name));
+    print_hex(c->ctrl_name, field_length(c->ctrl_name, sizeof c->ctrl_name));
+    print_hex(c->func_name, field_length(c->func_name, sizeof c->func_name));
     if (c->code == NULL)
       fputs(" null", stdout);
     else
