@@ -45,12 +45,15 @@ inline const char *skip_leading_space(const char *s) noexcept {
   return s;
 }
 
-// `text` without its whitespace at the end, or at both ends.
+// `text` without its whitespace at the end, or at both ends. No substr():
+// its range check can throw, and the library calls nothing of the C++
+// run-time library.
 constexpr std::string_view trim_right(std::string_view text) noexcept {
   std::size_t end = text.size();
   while (end > 0 && is_space(text[end - 1]))
     --end;
-  return text.substr(0, end);
+  text.remove_suffix(text.size() - end);
+  return text;
 }
 
 constexpr std::string_view trim(std::string_view text) noexcept {
@@ -58,7 +61,8 @@ constexpr std::string_view trim(std::string_view text) noexcept {
   std::size_t begin = 0;
   while (begin < text.size() && is_space(text[begin]))
     ++begin;
-  return text.substr(begin);
+  text.remove_prefix(begin);
+  return text;
 }
 
 // Overwrites the whitespace at the end of `s` (of `length` bytes) with
@@ -140,7 +144,10 @@ inline const char *find_stop(const char *s, const stop_set &stops) noexcept {
 inline constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 
 constexpr bool starts_with_byte_order_mark(std::string_view text) noexcept {
-  return text.substr(0, BYTE_ORDER_MARK.size()) == BYTE_ORDER_MARK;
+  // Not starts_with(): libstdc++ builds it on substr().
+  return text.size() >= BYTE_ORDER_MARK.size() &&
+         std::string_view(text.data(), BYTE_ORDER_MARK.size()) ==
+             BYTE_ORDER_MARK;
 }
 
 } // namespace quelmix

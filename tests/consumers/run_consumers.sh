@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Consumes the library the three ways a host project would: an installed
-# CMake package (find_package), pkg-config with a plain cc command, and the
-# source tree as a subproject. Each consumer runs on the sample.
+# Builds the library in each build type a host may choose and checks that it
+# needs libc.so.6 alone, then consumes it the three ways a host project would:
+# an installed CMake package (find_package), pkg-config with a plain cc
+# command, and the source tree as a subproject. Each consumer runs on the
+# sample. CMAKE_GENERATOR and CMAKE_<LANG>_COMPILER_LAUNCHER pass through.
 # Usage: run_consumers.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source_dir=$1
@@ -19,6 +21,53 @@ check() { # NAME OUTPUT
   fi
   echo "$1: ok"
 }
+
+# What an ELF file needs at run time, one name per line.
+needs() { readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p'; }
+needs_only() { # NAME FILE WANTED...
+  local name=$1 file=$2
+  shift 2
+  local got want
+  got=$(needs "$file" | sort | tr '\n' ' ')
+  want=$(printf '%s\n' "$@" | sort | tr '\n' ' ')
+  if [ "$got" != "$want" ]; then
+    echo "$name: $(basename "$file") needs [$got], want [$want]"
+    exit 1
+  fi
+  echo "$name: needs $want"
+}
+library_alone() { # DIR CMAKE_ARGS...
+  local dir=$1
+  shift
+  cmake -S "$source_dir" -B "$dir" -DQUELMIX_BUILD_TOOLS=OFF -DBUILD_TESTING=OFF \
+    -DQUELMIX_INSTALL=OFF "$@" >/dev/null
+  cmake --build "$dir" -j2 --target quelmix_config_parser >"$dir.log" 2>&1
+}
+
+# 0. The library in each build type needs libc.so.6 alone: nothing of the
+# C++ run-time, however little the compiler optimises.
+for type in Debug RelWithDebInfo Release; do
+  library_alone "$work/$type" -DCMAKE_BUILD_TYPE=$type ||
+    { cat "$work/$type.log"; exit 1; }
+  needs_only "$type" "$work/$type/src/libquelmix_config_parser.so" libc.so.6
+done
+# The link itself refuses the C++ run-time: a reference to operator new
+# slipped into every object fails the build, in the shared image and in the
+# static library's check alike.
+cat >"$work/stray.hpp" <<'CXX'
+#include <new>
+[[maybe_unused]] static void *const quelmix_stray = ::operator new(1);
+CXX
+for kind in OFF ON; do
+  if library_alone "$work/stray-$kind" -DCMAKE_BUILD_TYPE=Debug -DQUELMIX_STATIC=$kind \
+    "-DCMAKE_CXX_FLAGS=-include $work/stray.hpp"; then
+    echo "stray operator new (static $kind): the library linked"
+    exit 1
+  fi
+  grep -q "undefined reference to .operator new" "$work/stray-$kind.log" ||
+    { cat "$work/stray-$kind.log"; exit 1; }
+  echo "stray operator new (static $kind): the link refused it"
+done
 
 cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
 
@@ -71,7 +120,7 @@ subproject() { # NAME EXTRA_CMAKE_ARGS...
       >"$dir/CMakeLists.txt"
   grep -q "add_subdirectory(\"$source_dir\"" "$dir/CMakeLists.txt" ||
     { echo "$name: README's add_subdirectory line changed"; exit 1; }
-  cmake -S "$dir" -B "$dir/build" "$@" >/dev/null
+  cmake -S "$dir" -B "$dir/build" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$@" >/dev/null
   if grep -q '^CMAKE_BUILD_TYPE:STRING=.' "$dir/build/CMakeCache.txt"; then
     echo "$name: the subproject wrote the host's CMAKE_BUILD_TYPE"
     exit 1
@@ -83,6 +132,20 @@ subproject() { # NAME EXTRA_CMAKE_ARGS...
   cmake --build "$dir/build" -j2 >/dev/null
   cmake --install "$dir/build" --prefix "$dir/installed" >/dev/null
   check "$name" "$("$dir/installed/bin/camera_host" "$sample")"
+  # No build type: the library is optimised and hardened all the same, and
+  # the host's own file is compiled as the host said (no flags at all).
+  local commands=$dir/build/compile_commands.json
+  grep -q -- '-O2 .*-D_FORTIFY_SOURCE=2 .*parser/text.cpp"' "$commands" ||
+    { echo "$name: the library is built without -O2 and fortify"; exit 1; }
+  if grep -q -- '-O[0-9s].*host\.c"' "$commands"; then
+    echo "$name: the host's flags were changed"
+    exit 1
+  fi
 }
 subproject subproject-shared
+needs_only subproject-shared "$work/subproject-shared/installed/lib/libquelmix_config_parser.so" \
+  libc.so.6
+needs_only subproject-shared-host "$work/subproject-shared/installed/bin/camera_host" \
+  libquelmix_config_parser.so.1 libc.so.6
 subproject subproject-static -DQUELMIX_STATIC=ON
+needs_only subproject-static-host "$work/subproject-static/installed/bin/camera_host" libc.so.6
