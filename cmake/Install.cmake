@@ -94,6 +94,11 @@ foreach(_tool quelmix-config-check quelmix-config-format quelmix-config-lsp
 endforeach()
 if(TARGET quelmix-config-check)
   list(APPEND _debian_packages tools ${QUELMIX_DEB_TOOLS})
+  # The manual pages send readers to README: it goes where a Debian package
+  # puts it, with `cmake --install` too.
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${QUELMIX_DEB_TOOLS}
+    COMPONENT tools)
   # Highlighting for editors, to copy where each editor looks.
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/editors/vim
                     ${PROJECT_SOURCE_DIR}/editors/textmate

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Run by cpack after it has staged each component (CPACK_PRE_BUILD_SCRIPTS):
 # adds what only a Debian package carries (copyright, changelog, lintian
-# overrides, the tools' README), so that `cmake --install` into a prefix
+# overrides), so that `cmake --install` into a prefix
 # never installs them, and drops the compiler's .comment section from the
 # binaries, as Debian's own packaging does (CPack's strip keeps it).
 set(_staging "${CPACK_TEMPORARY_INSTALL_DIRECTORY}")
@@ -24,9 +24,6 @@ while(_packages)
     copyright)
   add_file("${CPACK_QUELMIX_DOC_BUILD}/changelog.Debian.gz" "${_doc}"
     changelog.Debian.gz)
-  if(_component STREQUAL "tools")
-    add_file("${CPACK_QUELMIX_SOURCE_DIR}/README.md" "${_doc}" README.md)
-  endif()
   set(_overrides
     "${CPACK_QUELMIX_SOURCE_DIR}/packaging/debian/${_component}/lintian-overrides")
   if(EXISTS "${_overrides}")
