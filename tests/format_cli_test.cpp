@@ -52,6 +52,19 @@ TEST(FormatterCli, CheckListsWhatWouldChange) {
   EXPECT_EQ(read_file(messy.path()), UNFORMATTED); // --check changes nothing
 }
 
+// Standard input has no file to rewrite: -i with "-" is a usage error,
+// and no other file named with it is touched.
+TEST(FormatterCli, InPlaceRefusesStandardInput) {
+  const temp_file file(UNFORMATTED);
+  for (const std::string arguments :
+       {std::string("-i -"), std::string("-i ") + file.path() + " -"}) {
+    const run_result r = run_formatter(arguments, UNFORMATTED);
+    EXPECT_EQ(r.status, 2) << arguments;
+    EXPECT_EQ(r.out, "") << arguments;
+  }
+  EXPECT_EQ(read_file(file.path()), UNFORMATTED);
+}
+
 TEST(FormatterCli, Trouble) {
   EXPECT_EQ(run_formatter("/nonexistent/x.cfg").status, 2);
   EXPECT_EQ(run_formatter("").status, 2);

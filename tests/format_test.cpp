@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, Layout,
     testing::Values(
         layout_case{"Entries", "[camera parameter]\nCFG_MODE=1\nTYPE :  a  b\n",
-                    "[camera parameter]\nCFG_MODE = 1\nTYPE = a  b\n"},
+                    "[camera parameter]\nCFG_MODE = 1\nTYPE     = a  b\n"},
         layout_case{"ListsGetCommaBlank",
                     "[register parameter]\nREG=0x3008 ,0X82\n",
                     "[register parameter]\nREG = 0x3008, 0X82\n"},
@@ -55,7 +55,42 @@ INSTANTIATE_TEST_SUITE_P(
                     "[register parameter]\nREG =;x\nREG = 1,;x\n"},
         layout_case{"BlankLines",
                     "\n\n; top\n[a]\nk = 1\n\n\n\nk = 2\n[b]\n\n\n",
-                    "; top\n\n[a]\nk = 1\n\nk = 2\n\n[b]\n"},
+                    "; top\n[a]\nk = 1\n\nk = 2\n\n[b]\n"},
+        // The comment lines right above a header belong to it: the blank
+        // line goes before them.
+        layout_case{"CommentsAboveAHeaderStayWithIt",
+                    "[a]\nk = 1\n; about b\n; more\n[b]\nk = 2\n; after\n",
+                    "[a]\nk = 1\n\n; about b\n; more\n[b]\nk = 2\n; after\n"},
+        layout_case{"EqualsLineUpInARun",
+                    "[camera parameter]\nCFG_MODE=1\nTYPE=a\nI2C_ADDR : 0x36\n",
+                    "[camera parameter]\nCFG_MODE = 1\nTYPE     = a\n"
+                    "I2C_ADDR = 0x36\n"},
+        layout_case{"BlankOrCommentLineEndsARun",
+                    "[c]\nLONG_NAME=1\nK=2\n\nK=3\n; x\nAB=4\nK=5\n",
+                    "[c]\nLONG_NAME = 1\nK         = 2\n\nK = 3\n; x\nAB = 4\n"
+                    "K  = 5\n"},
+        layout_case{"CommentsShareAColumnInARun",
+                    "[register parameter]\nREG = 0x1,0x2 ; a\nDELAY = 5\n"
+                    "REG = 1 // b\n",
+                    "[register parameter]\nREG   = 0x1, 0x2 ; a\nDELAY = 5\n"
+                    "REG   = 1        // b\n"},
+        layout_case{"ACodeBlockEndsARun",
+                    "[control parameter]\nCTRL_NAME=a\nDEF=1\n" + START +
+                        "\nx\n" + END + "\nSTEP=1\nMIN_VALUE=0\n",
+                    "[control parameter]\nCTRL_NAME = a\nDEF       = 1\n" +
+                        START + "\nx\n" + END +
+                        "\nSTEP      = 1\nMIN_VALUE = 0\n"},
+        layout_case{"RunsWithCarriageReturns", "[a]\r\nk=1 ; c\r\nlong=2\r\n",
+                    "[a]\r\nk    = 1 ; c\r\nlong = 2\r\n"},
+        // A start marker with a comment after it and an end marker outside
+        // a block are entries to the parser; they keep showing what they
+        // were meant to be.
+        layout_case{
+            "MarkerLinesAsWritten",
+            "[control parameter]\nDEF=1\n" + START + " ; note\nDEF=2\n" + END +
+                "  \n=====CODE_BLOCK_START=====\n",
+            "[control parameter]\nDEF = 1\n" + START + " ; note\nDEF = 2\n" +
+                END + "  \n=====CODE_BLOCK_START=====\n"},
         layout_case{"HeadersAsJoined",
                     "  [register parameter][dev3][inf2]  \n[b||x]\n",
                     "[register parameter][dev3][inf2]\n\n[b||x]\n"},
@@ -91,6 +126,40 @@ TEST(Format, LongAndNulLinesStayAsTheyAre) {
   const formatted_text formatted = format_text(text);
   EXPECT_FALSE(formatted.gave_up);
   EXPECT_EQ(formatted.text, text);
+}
+
+// Padding never takes a line past what the library reads in one piece:
+// such an entry is laid out alone and the entries on each side align among
+// themselves.
+TEST(Format, PaddingNeverPassesTheLongestLine) {
+  for (const std::string ending : {"\n", "\r\n"}) {
+    const std::string long_key(1015, 'K'), long_value(1010, 'v');
+    const std::string text = "[a]" + ending + long_key + "=1" + ending +
+                             "k=" + long_value + ending + "kk=2" + ending +
+                             "k=3" + ending;
+    const formatted_text formatted = format_text(text);
+    EXPECT_FALSE(formatted.gave_up);
+    EXPECT_EQ(formatted.text, "[a]" + ending + long_key + " = 1" + ending +
+                                  "k = " + long_value + ending + "kk = 2" +
+                                  ending + "k  = 3" + ending);
+  }
+  // A run whose padding fits keeps it up to the last byte.
+  const std::string key(1017 - 4, 'K');
+  const std::string fits = "[a]\n" + key + "=1\nk=2\n";
+  EXPECT_EQ(format_text(fits).text, "[a]\n" + key + " = 1\nk" +
+                                        std::string(key.size() - 1, ' ') +
+                                        " = 2\n");
+}
+
+// The shipped examples are in the canonical layout.
+TEST(Format, ShippedExamplesAreCanonical) {
+  for (const char *name :
+       {"sample.cfg", "mistakes.cfg", "diff/old.cfg", "diff/new.cfg"}) {
+    const std::string path =
+        std::string(QUELMIX_TESTS_DIR) + "/../examples/" + name;
+    const std::string text = read_file(path);
+    EXPECT_EQ(format_text(text).text, text) << name;
+  }
 }
 
 // On every shipped and generated file: the same load, and stable.

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "engine/layout/format.hpp"
 
+#include <algorithm>
 #include <cstring>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "engine/analysis/engine.hpp"
+#include "engine/analysis/markers.hpp"
 #include "engine/analysis/same_record.hpp"
 #include "loader/convert.hpp"
 #include "loader/schema.hpp"
+#include "parser/parser.hpp"
 #include "parser/text.hpp"
 
 namespace quelmix {
@@ -109,27 +114,49 @@ std::string_view part(std::string_view content, text_span span) {
   return content.substr(span.begin, span.end - span.begin);
 }
 
-std::string entry_layout(std::string_view content, const line_info &info) {
-  const std::string name(part(content, info.name));
-  const std::string value(part(content, info.value));
-  const std::string_view comment = part(content, info.comment);
-  const bool list = is_list_key(info.section, name);
-  const std::string laid = list ? list_layout(value) : value;
+// An entry's pieces as laid out, and what the parser must read from them.
+struct entry_pieces {
+  std::string name;
+  std::string value;      // as laid out ("1, 2" for a list)
+  std::string read_value; // as the parser delivered it
+  std::string_view comment;
+  bool list = false;
+};
+
+entry_pieces pieces_of(std::string_view content, const line_info &info) {
+  entry_pieces out;
+  out.name = part(content, info.name);
+  out.read_value = part(content, info.value);
+  out.comment = part(content, info.comment);
+  out.list = is_list_key(info.section, out.name);
+  out.value = out.list ? list_layout(out.read_value) : out.read_value;
+  return out;
+}
+
+// `KEY = VALUE ; comment`, the name padded to `name_width` and the comment
+// starting at `comment_column` (or one blank after the value).
+std::string entry_text(const entry_pieces &entry, std::size_t name_width,
+                       std::size_t comment_column) {
   // Appended piece by piece: `" " + text` draws a false -Wrestrict from
   // GCC 12 at -O3.
-  std::string line = name;
-  line += name.empty() ? "=" : " =";
-  if (!laid.empty()) {
+  std::string line = entry.name;
+  if (name_width > line.size())
+    line.append(name_width - line.size(), ' ');
+  line += entry.name.empty() ? "=" : " =";
+  if (!entry.value.empty()) {
     line += ' ';
-    line += laid;
+    line += entry.value;
   }
-  if (!comment.empty()) {
-    line += ' ';
-    line += comment;
+  if (!entry.comment.empty()) {
+    line.append(comment_column > line.size() ? comment_column - line.size() : 1,
+                ' ');
+    line += entry.comment;
   }
-  if (reads_as(line, name, value, list))
-    return line;
-  return std::string(trim_right(content)); // safe: blanks at the end
+  return line;
+}
+
+bool reads_as_itself(const std::string &line, const entry_pieces &entry) {
+  return reads_as(line, entry.name, entry.read_value, entry.list);
 }
 
 // What a text loads, in short: the record's digest, and the kind of result
@@ -167,17 +194,12 @@ bool loads_alike(std::string_view before, std::string_view after) {
          x.result_text == y.result_text;
 }
 
-// The layout of one physical line: `content` without its ending (and on
-// line 1 without a byte-order mark, which `info`'s spans are shifted for).
+// The layout of a physical line that is not an entry: `content` without
+// its ending.
 std::string laid_out(std::string_view content, const line_info &info) {
-  switch (info.role) {
-  case line_role::entry:
-    return entry_layout(content, info);
-  case line_role::header:
+  if (info.role == line_role::header)
     return std::string(trim(content));
-  default:
-    return std::string(trim_right(content)); // a comment, kept as written
-  }
+  return std::string(trim_right(content)); // a comment, kept as written
 }
 
 // Spans of a line whose first `shift` bytes are dropped.
@@ -190,15 +212,91 @@ line_info shifted(line_info info, std::uint32_t shift) {
   return info;
 }
 
-bool kept_verbatim(const line_info &info) {
+// A line that reads like a code-block marker but is an entry to the parser
+// (a start marker with a comment after it, an end marker outside a block, a
+// marker with the wrong number of "="): laid out, it would no longer show
+// what it was.
+bool reads_like_marker(std::string_view content, const line_info &info) {
+  if (info.role != line_role::entry || !info.name.empty())
+    return false;
+  const std::string_view text = trim(content);
+  return text.starts_with(CODE_BLOCK_START) ||
+         text.starts_with(CODE_BLOCK_END) ||
+         near_miss_marker(text) != marker::none;
+}
+
+bool kept_verbatim(std::string_view content, const line_info &info) {
   return !info.whole || info.role == line_role::bad ||
          info.role == line_role::block_start ||
          info.role == line_role::block_text ||
-         info.role == line_role::block_end;
+         info.role == line_role::block_end || reads_like_marker(content, info);
+}
+
+// The longest line the library reads in one piece, its line ending's CR
+// included.
+constexpr std::size_t LONGEST_WHOLE_LINE = LINE_BUFFER_SIZE - 2;
+
+// An entry of a run: the file's line it is, its pieces, and its text as
+// written (what it stays if no layout reads as it).
+struct run_member {
+  std::size_t line;
+  entry_pieces entry;
+  std::string_view content;
+  bool crlf;
+};
+
+bool fits_one_piece(const std::string &line, const run_member &member) {
+  return line.size() + (member.crlf ? 1 : 0) <= LONGEST_WHOLE_LINE;
+}
+
+// The longest name of `members`, and the column their comments start in:
+// one blank after the longest entry that has a comment.
+std::pair<std::size_t, std::size_t>
+alignment_of(std::span<const run_member> members) {
+  std::size_t name_width = 0, comment_column = 0;
+  for (const run_member &member : members)
+    name_width = std::max(name_width, member.entry.name.size());
+  for (const run_member &member : members)
+    if (!member.entry.comment.empty()) {
+      entry_pieces bare = member.entry;
+      bare.comment = {};
+      comment_column =
+          std::max(comment_column, entry_text(bare, name_width, 0).size() + 1);
+    }
+  return {name_width, comment_column};
+}
+
+// Lays out a run of consecutive entries (no blank, comment or other line
+// between): their "=" line up one blank after the longest name, their
+// comments in one column. An entry that padding would take past the
+// longest whole line (the library would read it as two) ends the run: it
+// is laid out alone and the entries on each side align among themselves.
+void align(std::span<const run_member> members,
+           std::vector<std::string> &texts) {
+  if (members.empty())
+    return;
+  const auto [name_width, comment_column] = alignment_of(members);
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    const run_member &member = members[i];
+    std::string line = entry_text(member.entry, name_width, comment_column);
+    const bool good =
+        fits_one_piece(line, member) && reads_as_itself(line, member.entry);
+    if (!good && members.size() > 1) {
+      align(members.first(i), texts);
+      align(members.subspan(i, 1), texts);
+      align(members.subspan(i + 1), texts);
+      return;
+    }
+    // Blanks at the end are the only safe change to a line no layout
+    // reads as.
+    texts[member.line] =
+        good ? std::move(line) : std::string(trim_right(member.content));
+  }
 }
 
 // Writes the lines in order and decides the blank lines between them: one
-// before a header, at most one elsewhere, none first or last.
+// before a header (or before the comment lines right above it, which belong
+// to it), at most one elsewhere, none first or last.
 struct layout_writer {
   std::string out;
   bool marked = false;        // the text starts with a byte-order mark
@@ -215,8 +313,8 @@ struct layout_writer {
 
   // A line that starts with the byte-order mark's bytes must not become
   // line 1, where the parser would skip them.
-  void separate(bool header, bool first_line, std::string_view content) {
-    if (emitted && (blank_pending || header))
+  void separate(bool opens_section, bool first_line, std::string_view content) {
+    if (emitted && (blank_pending || opens_section))
       out += blank_pending && !blank_end.empty() ? blank_end : last_end;
     else if (!emitted && !first_line && !marked &&
              starts_with_byte_order_mark(content))
@@ -232,6 +330,70 @@ struct layout_writer {
   }
 };
 
+// A physical line of the file as the layout sees it.
+struct file_line {
+  source_line source;
+  std::string_view content; // without a leading byte-order mark
+  line_info info;           // spans shifted to match `content`
+  bool verbatim;
+};
+
+std::vector<file_line> lines_of(std::string_view bytes,
+                                const checked_text &checked, bool marked) {
+  std::vector<file_line> lines;
+  std::size_t begin = 0;
+  for (std::size_t i = 0; begin < bytes.size(); ++i) {
+    const source_line source = next_line(bytes, begin);
+    const std::uint32_t shift = (i == 0 && marked) ? BYTE_ORDER_MARK.size() : 0;
+    const std::string_view content = source.content.substr(shift);
+    const line_info info = shifted(checked.lines[i], shift);
+    lines.push_back({source, content, info, kept_verbatim(content, info)});
+  }
+  return lines;
+}
+
+bool is_laid_out(const file_line &line, line_role role) {
+  return !line.verbatim && line.info.role == role;
+}
+
+// Line i opens a section's lines: a header, or the first of the comment
+// lines right above one.
+std::vector<bool> section_openers(const std::vector<file_line> &lines) {
+  std::vector<bool> opens(lines.size(), false);
+  bool header_below = false; // the lines below, up to a header, are comments
+  for (std::size_t i = lines.size(); i-- > 0;) {
+    const bool header = is_laid_out(lines[i], line_role::header);
+    const bool comment = is_laid_out(lines[i], line_role::comment);
+    header_below = header || (comment && header_below);
+    const bool comment_above =
+        i > 0 && is_laid_out(lines[i - 1], line_role::comment);
+    opens[i] = header_below && !comment_above;
+  }
+  return opens;
+}
+
+// Every line's text: entries aligned run by run, other lines on their own.
+std::vector<std::string> texts_of(const std::vector<file_line> &lines) {
+  std::vector<std::string> texts(lines.size());
+  std::vector<run_member> run;
+  for (std::size_t i = 0; i <= lines.size(); ++i) {
+    if (i < lines.size() && is_laid_out(lines[i], line_role::entry)) {
+      const file_line &line = lines[i];
+      run.push_back({i, pieces_of(line.content, line.info), line.content,
+                     line.source.ending.size() == 2});
+      continue;
+    }
+    align(run, texts);
+    run.clear();
+    if (i == lines.size())
+      break;
+    const file_line &line = lines[i];
+    texts[i] = line.verbatim ? std::string(line.content)
+                             : laid_out(line.content, line.info);
+  }
+  return texts;
+}
+
 // The laid-out text, line by line from the engine's view of each.
 std::string lay_out(std::string_view bytes) {
   camera_config scratch{};
@@ -243,23 +405,17 @@ std::string lay_out(std::string_view bytes) {
   if (writer.marked)
     writer.out = BYTE_ORDER_MARK;
   writer.out.reserve(bytes.size() + bytes.size() / 8);
-  std::size_t begin = 0;
-  for (std::size_t i = 0; begin < bytes.size(); ++i) {
-    const source_line line = next_line(bytes, begin);
-    const line_info &info = checked.lines[i];
-    const bool verbatim = kept_verbatim(info);
-    if (!verbatim && info.role == line_role::blank) {
-      writer.blank(line.ending);
+  const std::vector<file_line> lines = lines_of(bytes, checked, writer.marked);
+  const std::vector<bool> opens = section_openers(lines);
+  const std::vector<std::string> texts = texts_of(lines);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const file_line &line = lines[i];
+    if (is_laid_out(line, line_role::blank)) {
+      writer.blank(line.source.ending);
       continue;
     }
-    const std::uint32_t shift =
-        (i == 0 && writer.marked) ? BYTE_ORDER_MARK.size() : 0;
-    const std::string_view content = line.content.substr(shift);
-    writer.separate(info.role == line_role::header && !verbatim, i == 0,
-                    content);
-    writer.line(verbatim ? std::string(content)
-                         : laid_out(content, shifted(info, shift)),
-                line.ending);
+    writer.separate(opens[i], i == 0, line.content);
+    writer.line(texts[i], line.source.ending);
   }
   // Blank lines at the end go; the last line keeps its own ending.
   return std::move(writer.out);

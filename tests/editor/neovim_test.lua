@@ -125,7 +125,7 @@ local edits = ask('textDocument/formatting', {
   textDocument = document, options = { tabSize = 2, insertSpaces = true } })
 vim.lsp.util.apply_text_edits(edits or {}, buffer, 'utf-16')
 local lines = vim.api.nvim_buf_get_lines(buffer, 0, -1, false)
-check(lines[3] == 'SIZE = 1920, 1080', 'formatted: ' .. tostring(lines[3]))
+check(lines[3] == 'SIZE     = 1920, 1080', 'formatted: ' .. tostring(lines[3]))
 check(lines[4] == '' and lines[5] == '[register parameter]',
       'a blank line before each header')
 

@@ -3,6 +3,7 @@
 // never changing what a host loads from them.
 #include <getopt.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -41,7 +42,9 @@ constexpr const char *USAGE =
     "Without -i or --check the formatted text goes to standard output.\n"
     "Exit status: 0 when all went well (with --check: nothing would\n"
     "change), 1 with --check when a file would change, 2 when a file\n"
-    "cannot be read or written, or on a usage error.\n";
+    "cannot be read or written, when memory runs out, or on a usage error\n"
+    "(-i with \"-\" among the files is one: standard input has no file to\n"
+    "rewrite).\n";
 
 enum class mode { print, in_place, check };
 
@@ -66,8 +69,7 @@ int rewrite(const char *path, const std::string &text) {
 }
 
 int format_one(const char *path, mode how) {
-  const bool standard_input = std::strcmp(path, "-") == 0;
-  if (how == mode::in_place && !standard_input) {
+  if (how == mode::in_place) {
     const tools::rewrite_result usable = tools::check_rewritable(path);
     if (usable.outcome != tools::rewrite_outcome::replaced) {
       complain(path, usable.problem);
@@ -94,10 +96,6 @@ int format_one(const char *path, mode how) {
                 tools::terminal_safe(tools::display_name(path)).c_str());
     return EXIT_WOULD_CHANGE;
   case mode::in_place:
-    if (standard_input) {
-      std::fwrite(formatted.text.data(), 1, formatted.text.size(), stdout);
-      return EXIT_SAME;
-    }
     return formatted.text == in.bytes ? EXIT_SAME
                                       : rewrite(path, formatted.text);
   }
@@ -150,6 +148,15 @@ int main(int argc, char **argv) {
   }
   if (optind >= argc) {
     tools::report_usage_error(TOOL, "no file given");
+    return EXIT_TROUBLE;
+  }
+  // Standard input has no file to rewrite: -i with "-" is refused before
+  // any file is touched.
+  if (how == mode::in_place &&
+      std::any_of(argv + optind, argv + argc, [](const char *path) {
+        return std::strcmp(path, "-") == 0;
+      })) {
+    tools::report_usage_error(TOOL, "-i cannot rewrite standard input (-)");
     return EXIT_TROUBLE;
   }
   return tools::run_and_finish(
