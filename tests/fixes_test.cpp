@@ -94,6 +94,19 @@ TEST(Fixes, EachKindItsEditItsRecordAndAFixedPoint) {
        "[control parameter]\r\n======CODE_BLOCK_START======\r\nx\r\n"
        "======CODE_BLOCK_END======\r\n",
        true},
+      {"a block left open, blank lines after its text",
+       diagnostic_kind::unclosed_code_block, false,
+       "[control parameter]\n======CODE_BLOCK_START======\nx\n\n  \n",
+       "[control parameter]\n======CODE_BLOCK_START======\nx\n"
+       "======CODE_BLOCK_END======\n\n  \n",
+       true},
+      {"a block cut by a header, blank lines before it",
+       diagnostic_kind::unclosed_code_block, false,
+       "[control parameter]\n======CODE_BLOCK_START======\nx\n\n[camera "
+       "parameter]\nSIZE = 1, 2\n",
+       "[control parameter]\n======CODE_BLOCK_START======\nx\n"
+       "======CODE_BLOCK_END======\n\n[camera parameter]\nSIZE = 1, 2\n",
+       true},
       {"an unused suppression", diagnostic_kind::unused_suppression, true,
        REGISTERS + "; quelmix: ignore[leading-zero]\nREG = 10\nREG = 1 ; "
                    "quelmix: ignore\n",

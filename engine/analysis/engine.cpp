@@ -404,9 +404,23 @@ std::string section_words(const engine &e) {
   return "stay in section " + quoted(e.section);
 }
 
-// The end marker as a line of its own at `at` (a line's start, or the end
-// of the file), with the file's own line ending.
-quelmix::fix close_block_fix(const engine &e, std::size_t at) {
+// Where an end marker goes for a block that runs up to `limit` (a line's
+// start, or the end of the file): after the block's last line that is not
+// blank, so that blank lines before `limit` do not become code text.
+std::size_t after_last_text(std::string_view bytes, std::size_t limit) {
+  std::size_t end = limit;
+  while (end > 0 && is_space(bytes[end - 1]))
+    --end;
+  const std::size_t newline = bytes.find('\n', end);
+  return newline == std::string_view::npos || newline >= limit ? limit
+                                                               : newline + 1;
+}
+
+// The end marker as a line of its own after the block's last text before
+// `limit` (a line's start, or the end of the file), with the file's own
+// line ending.
+quelmix::fix close_block_fix(const engine &e, std::size_t limit) {
+  const std::size_t at = after_last_text(e.bytes, limit);
   const std::size_t newline = e.bytes.find('\n');
   const std::string ending = newline != std::string_view::npos && newline > 0 &&
                                      e.bytes[newline - 1] == '\r'
