@@ -17,4 +17,17 @@ if [ "$from_help" != "$from_page" ]; then
   echo "--help and $page list different options"
   exit 1
 fi
+# The exit statuses, when --help states them: --help and the page name the
+# same causes of failure.
+help_exit=$("$tool" --help | sed -n '/^Exit status/,$p' | tr '\n' ' ')
+page_exit=$(sed -n '/^\.SH EXIT STATUS/,/^\.SH /p' "$page" | sed 's/\\-/-/g' | tr '\n' ' ')
+for cause in ${help_exit:+'read' 'writ' 'memory' 'usage\|command line'}; do
+  in_help=$(grep -c "$cause" <<<"$help_exit" || true)
+  in_page=$(grep -c "$cause" <<<"$page_exit" || true)
+  if [ $((in_help > 0)) != $((in_page > 0)) ]; then
+    echo "exit status: --help and $page differ on '$cause'"
+    echo "$help_exit"
+    exit 1
+  fi
+done
 echo "$(echo "$from_help" | wc -l) options in both"

@@ -50,9 +50,10 @@ constexpr const char *USAGE =
     "Diagnostics go to standard error as FILE:LINE:COLUMN: error: MESSAGE or\n"
     "FILE:LINE:COLUMN: warning: MESSAGE [-WKIND]; one summary line per file\n"
     "goes to standard output.\n"
-    "Exit status: 0 when every file loads without a bad line, 1 when a file\n"
-    "has a bad line (or a warning, with -Werror), 2 when a file cannot be\n"
-    "opened or read, or on a usage error.\n"
+    "Exit status: 0 when every file loads without a bad line (after its\n"
+    "fixes, with --fix), 1 when a file has a bad line (or a warning, with\n"
+    "-Werror), 2 when a file cannot be opened, read or written, when memory\n"
+    "runs out, or on a usage error.\n"
     "See quelmix-config-check(1) for every diagnostic kind.\n";
 
 constexpr const char *TOOL = "quelmix-config-check";
