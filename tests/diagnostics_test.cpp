@@ -210,6 +210,46 @@ TEST(Diagnostics, HintsOfferTheIntendedName) {
   EXPECT_EQ(check("[lens]\n").diagnostics[0].hint, "");
 }
 
+// After a header without "]", its lines stay in the section before it: the
+// error on the header says so (naming that section), and the complaints
+// about those lines' keys name the header's line as their cause; a good
+// header ends that.
+struct open_header_case {
+  std::string text;
+  std::int64_t header_line;
+  std::string section; // where the lines below the header stay, quoted
+  std::vector<std::int64_t> blamed; // lines whose hint names the header
+};
+
+TEST(Diagnostics, AHeaderWithoutItsBracketIsNamedAsTheCause) {
+  const open_header_case cases[] = {
+      {"[camera parameter]\n[board parameter\nREG = 1, 2\nDELAY = 5\n",
+       2,
+       "\"camera parameter\"",
+       {3, 4}},
+      {"[register parameter]\n[camera parameter\nSIZE = 1, 2\n"
+       "[board parameter]\nREG = 1, 2\nSIZE = 1, 2\n",
+       2,
+       "\"register parameter\"",
+       {3}},
+  };
+  for (const open_header_case &c : cases) {
+    const checked_text checked = check(c.text);
+    std::vector<std::int64_t> blamed;
+    for (const diagnostic &d : checked.diagnostics) {
+      if (d.kind == diagnostic_kind::unclosed_header) {
+        EXPECT_EQ(d.line, c.header_line) << c.text;
+        EXPECT_NE(d.hint.find(c.section), std::string::npos) << d.hint;
+      } else if (d.hint.find("line " + std::to_string(c.header_line)) !=
+                 std::string::npos) {
+        EXPECT_NE(d.hint.find(c.section), std::string::npos) << d.hint;
+        blamed.push_back(d.line);
+      }
+    }
+    EXPECT_EQ(blamed, c.blamed) << c.text;
+  }
+}
+
 // The library's own result, in its own numbering, beside the file's line.
 TEST(Diagnostics, KeepTheLibrarysResultApart) {
   // Every piece of the long line holds a "=", so only "k" is bad.

@@ -106,6 +106,9 @@ struct engine {
   // so until the next header the loader's complaints about keys would blame
   // the wrong cause (the error on that header says what happened).
   bool header_swallowed = false;
+  // The line of a header without "]" whose lines stay in the section before
+  // it: the loader's complaints about their keys name that cause.
+  std::int64_t open_header_line = 0;
   // The first bad line as the library numbers it (an open code block may
   // name the result instead).
   std::int64_t first_error = 0;
@@ -368,6 +371,11 @@ void on_warning_unguarded(void *user, const load_warning &warning) {
        (key_complaint || warning.kind == warning_kind::key_before_section)))
     return;
   warning_text text = describe_warning(warning);
+  if (e.open_header_line > 0 && key_complaint)
+    text.hint = "the header on line " + std::to_string(e.open_header_line) +
+                " has no closing \"]\", so this line is read in " +
+                (e.header_seen ? "section " + quoted(e.section)
+                               : std::string("no section"));
   std::size_t offset = event_offset(e);
   if (warning.kind == warning_kind::value_cut)
     offset = e.offset_in_line(e.current.value.begin) + warning.count;
@@ -521,8 +529,13 @@ void on_problem_unguarded(void *user, const parse_problem &problem) {
         e.offset_in_line(e.current.value.begin) +
         list_value(e.bytes.data() + e.offset_in_line(e.current.value.begin),
                    CONFIG_MAX_PARAMS);
-  const std::string hint =
+  std::string hint =
       problem.error == parse_error::rejected ? std::string() : comment_hint(e);
+  if (problem.error == parse_error::unclosed_header) {
+    e.open_header_line = e.lines.line_of(offset);
+    hint += std::string(hint.empty() ? "" : "; ") +
+            "until the next header the lines below " + section_words(e);
+  }
   const problem_words words = describe_problem(problem.error, refused);
   e.add(words.kind, offset, problem.line,
         std::string(words.words) + continuation_note(e, problem.line), hint,
@@ -610,6 +623,7 @@ int on_event_unguarded(void *user, const char *section, const char *name,
   const bool header = e.current.kind == line_kind::header;
   if (header) {
     e.header_swallowed = false;
+    e.open_header_line = 0;
     e.header_seen = true;
     e.section = section;
   }
@@ -716,10 +730,11 @@ std::string result_reason(const engine &e, const checked_text &checked) {
   if (result <= 0)
     return "";
   if (checked.report.parse.error == parse_error::unterminated_code_block) {
+    // Short: the diagnostic on the marker says what became of the block.
     for (const diagnostic &d : e.found)
       if (d.kind == diagnostic_kind::unclosed_code_block &&
           d.library_line == result)
-        return d.message;
+        return d.message.substr(0, d.message.find_first_of(":;"));
   }
   return describe_problem(checked.report.parse.error, checked.report.error)
       .words;

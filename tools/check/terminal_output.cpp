@@ -46,9 +46,7 @@ std::string result_words(const checked_text &c) {
              "long line as a line)";
   words += ": " + terminal_safe(c.result_reason);
   if (c.first_error_line > 0 && c.first_error_line != c.result_line)
-    words += "; a code block left open names the result in place of the "
-             "first bad line, " +
-             std::to_string(c.first_error_line);
+    words += "; first bad line " + std::to_string(c.first_error_line);
   return words;
 }
 
