@@ -58,9 +58,9 @@ TEST(Fixes, EachKindItsEditItsRecordAndAFixedPoint) {
        "[Register Parameter]\nREG = 1\n", REGISTERS + "REG = 1\n", true},
       {"section near a known one", diagnostic_kind::unknown_section, false,
        "[camra parameter]\nSIZE = 1, 2\n", CAMERA + "SIZE = 1, 2\n", true},
-      {"';' without its blank", diagnostic_kind::comment_in_value, true,
+      {"';' without its blank", diagnostic_kind::comment_in_value, false,
        CAMERA + "TYPE = QX;rev B\n", CAMERA + "TYPE = QX ;rev B\n", true},
-      {"'//' without its blank", diagnostic_kind::comment_in_value, true,
+      {"'//' without its blank", diagnostic_kind::comment_in_value, false,
        REGISTERS + "REG = 1//x\n", REGISTERS + "REG = 1 //x\n", false},
       {"'#' after a value", diagnostic_kind::comment_in_value, true,
        CAMERA + "TYPE = QX # rev B\n", CAMERA + "TYPE = QX ; rev B\n", true},
@@ -86,8 +86,10 @@ TEST(Fixes, EachKindItsEditItsRecordAndAFixedPoint) {
       {"a block cut by a header", diagnostic_kind::unclosed_code_block, false,
        "[control parameter]\n======CODE_BLOCK_START======\nx\n[camera "
        "parameter]\nSIZE = 1, 2\n",
+       // The text was in the formatter's layout, and stays in it: the
+       // header now read gets its blank line.
        "[control parameter]\n======CODE_BLOCK_START======\nx\n"
-       "======CODE_BLOCK_END======\n[camera parameter]\nSIZE = 1, 2\n",
+       "======CODE_BLOCK_END======\n\n[camera parameter]\nSIZE = 1, 2\n",
        true},
       {"a block left open at the end", diagnostic_kind::unclosed_code_block,
        false, "[control parameter]\r\n======CODE_BLOCK_START======\r\nx",
@@ -149,6 +151,68 @@ TEST(Fixes, SafeFixesOnRealFilesChangeNoCommand) {
     EXPECT_EQ(load(fixed.text).result, load(text).result);
     EXPECT_EQ(apply_fixes(fixed.text, false).text, fixed.text);
   }
+}
+
+struct round_case {
+  const char *name;
+  std::string text;
+  bool unsafe;
+  std::size_t rounds; // rounds that applied something
+};
+
+// One analysis of the text, then one per round that applied something:
+// touching edits go in one round, suppressions wait for the fixed point.
+TEST(Fixes, OneAnalysisPerRound) {
+  std::string stale = REGISTERS;
+  for (int i = 0; i < 257; ++i)
+    stale += "; quelmix: ignore[leading-zero]\n";
+  stale += "REG = 1\n";
+  const round_case cases[] = {
+      {"nothing to fix", CAMERA + "CFG_MODE = 1\n", true, 0},
+      {"one problem", CAMERA + "cfg_mode = 1\n", false, 1},
+      {"257 stale suppressions", stale, false, 1},
+      {"a run of empty values", REGISTERS + "REG = 1,,,,,,,,,,,,2\n", true, 1},
+      {"a section, then its keys", "[ camera parameter ]\ncfg_mode = 1\n",
+       false, 2},
+      {"fixes, then a suppression",
+       "[ camera parameter ]\nCFG_MODE = 1 ; quelmix: ignore\n", false, 2},
+  };
+  for (const round_case &c : cases) {
+    const fix_report fixed = apply_fixes(c.text, c.unsafe);
+    EXPECT_EQ(fixed.rounds, c.rounds) << c.name;
+    EXPECT_EQ(fixed.analyses, c.rounds + 1) << c.name;
+    EXPECT_FALSE(fixed.oscillation) << c.name;
+    EXPECT_EQ(apply_fixes(fixed.text, c.unsafe).rounds, 0u) << c.name;
+  }
+}
+
+// The record guard: a safe fix that would change what the library loads
+// beyond its line is refused, with or without the unsafe fixes.
+TEST(Fixes, TheRecordGuardRefusesAFixAtFault) {
+  // A comment line of 1023 bytes and more: the library reads "REG = 5"
+  // from its second piece, which removing the line would take away.
+  const std::string start = "; quelmix: ignore[leading-zero] ";
+  const std::string text = REGISTERS + start +
+                           std::string(1023 - start.size(), 'x') +
+                           "REG = 5\nREG = 1\n";
+  for (const bool unsafe : {false, true}) {
+    const fix_report fixed = apply_fixes(text, unsafe);
+    EXPECT_EQ(fixed.text, text);
+    ASSERT_EQ(fixed.refused.size(), 1u);
+    EXPECT_EQ(fixed.refused.front().line, 2);
+    EXPECT_EQ(load(fixed.text).record, load(text).record);
+  }
+}
+
+// Only the kinds asked for are fixed.
+TEST(Fixes, OnlyTheKindsWanted) {
+  const std::string text = CAMERA + "cfg_mode = 1\nTYPE = QX # rev B\n";
+  fix_options options;
+  options.wanted = [](const diagnostic &d) {
+    return d.kind != diagnostic_kind::unknown_key;
+  };
+  EXPECT_EQ(apply_fixes(text, options).text,
+            CAMERA + "cfg_mode = 1\nTYPE = QX ; rev B\n");
 }
 
 struct suppression_case {

@@ -201,4 +201,42 @@ check(shown and "-Wno-such-kind" in shown[0]["message"],
       "an unknown option is reported: %s" % shown)
 c.close()
 
+# Fixes follow the checker's options: a kind switched off offers no quick
+# fix and counts in no "Fix all", at start and when the options change.
+FIXABLE = "[register parameter]\nREG = 640 #rev B\n"
+
+
+def actions_for(c):
+    return c.request("textDocument/codeAction", {
+        "textDocument": {"uri": URI},
+        "range": {"start": {"line": 0, "character": 0},
+                  "end": {"line": 2, "character": 0}},
+        "context": {"diagnostics": []}})["result"]
+
+
+for options, expected in ((["-Wno-comment-in-value"], []), (["-w"], []),
+                          ([], ["quickfix", "source.fixAll"])):
+    c = Client(server, options={"checkerOptions": options})
+    open_document(c, FIXABLE)
+    kinds = sorted(a["kind"] for a in actions_for(c))
+    check(kinds == expected, "%s: actions %s" % (options, kinds))
+    c.close()
+# A quick fix that would move the library's pieces of a long line is not
+# offered: removing this suppression would take "REG = 5" away.
+START = "; quelmix: ignore[leading-zero] "
+c = Client(server)
+open_document(c, "[register parameter]\n" + START + "x" * (1023 - len(START)) +
+              "REG = 5\nREG = 1\n")
+titles = [a["title"] for a in actions_for(c)]
+check("remove the suppression" not in titles,
+      "no quick fix across the pieces: %s" % titles)
+c.close()
+c = Client(server)
+open_document(c, FIXABLE)
+c.notify("workspace/didChangeConfiguration",
+         {"settings": {"quelmix": {"checkerOptions": ["-w"]}}})
+c.notifications("textDocument/publishDiagnostics")
+check(actions_for(c) == [], "after didChangeConfiguration: no fix")
+c.close()
+
 check.finish()

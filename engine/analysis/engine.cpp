@@ -306,18 +306,24 @@ void note_suppression(engine &e, const line_event &event) {
   s->at = e.offset_in_line(event.comment.begin);
   s->line = e.lines.line_of(s->at);
   const std::size_t start = e.lines.line_start(s->line);
-  if (event.kind == line_kind::comment) {
-    s->target = s->line + 1;
+  s->target = event.kind == line_kind::comment ? s->line + 1 : s->line;
+  const std::size_t comment_end = e.offset_in_line(event.comment.end);
+  if (!s->alone) {
+    // Only the suppression goes; the author's words stay.
+    std::size_t end = s->at + s->end;
+    while (end < comment_end && is_space(e.bytes[end]))
+      ++end;
+    s->removal = {s->at + s->begin, end, ""};
+  } else if (event.kind == line_kind::comment) {
     const std::size_t next = s->line < e.lines.line_count()
                                  ? e.lines.line_start(s->line + 1)
                                  : e.bytes.size();
     s->removal = {start, next, ""};
   } else {
-    s->target = s->line;
     std::size_t begin = s->at;
     while (begin > start && is_space(e.bytes[begin - 1]))
       --begin;
-    s->removal = {begin, e.offset_in_line(event.comment.end), ""};
+    s->removal = {begin, comment_end, ""};
   }
   e.suppressions.push_back(std::move(*s));
 }

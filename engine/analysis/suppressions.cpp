@@ -44,9 +44,28 @@ std::string what_it_names(const suppression &s) {
   return names;
 }
 
+// A malformed suppression silences nothing; its fix writes it as meant.
+diagnostic malformed_warning(const suppression &s, const line_index &lines) {
+  std::vector<text_edit> edits = s.mended;
+  for (text_edit &e : edits) {
+    e.begin += s.at;
+    e.end += s.at;
+  }
+  return {diagnostic_kind::unused_suppression,
+          s.line,
+          lines.column_of(s.at + s.begin),
+          "malformed suppression silences nothing",
+          "a suppression is written \"quelmix: ignore\" or "
+          "\"quelmix: ignore[KIND, ...]\", without a blank before \"[\"",
+          0,
+          quelmix::fix{"write the suppression as meant", fix_safety::safe,
+                       std::move(edits), std::nullopt, record_effect::keeps}};
+}
+
 } // namespace
 
 std::optional<suppression> parse_suppression(std::string_view comment) {
+  const std::string_view whole = comment;
   if (comment.substr(0, 2) == "//")
     comment.remove_prefix(2);
   else if (!comment.empty() && (comment[0] == ';' || comment[0] == '#'))
@@ -54,22 +73,44 @@ std::optional<suppression> parse_suppression(std::string_view comment) {
   else
     return std::nullopt;
   comment = skip_blanks(comment);
+  const std::size_t begin = whole.size() - comment.size();
   if (comment.substr(0, TAG.size()) != TAG)
     return std::nullopt;
   comment = skip_blanks(comment.substr(TAG.size()));
   if (comment.substr(0, IGNORE.size()) != IGNORE)
     return std::nullopt;
   comment.remove_prefix(IGNORE.size());
+  const std::size_t after_word = whole.size() - comment.size();
+  const std::string_view rest = skip_blanks(comment);
   suppression s;
-  if (comment.empty() || comment[0] != '[') {
+  s.begin = begin;
+  if (comment.empty() || (comment.size() > rest.size() && rest.empty()) ||
+      (comment.size() > rest.size() && rest[0] != '[')) {
+    // "ignore" alone, or followed by a blank and the author's words.
     s.all = true;
+    s.end = after_word;
+    s.alone = rest.empty();
     return s;
   }
-  const std::size_t close = comment.find(']');
-  read_kinds(comment.substr(1, close == std::string_view::npos
-                                   ? std::string_view::npos
-                                   : close - 1),
-             s);
+  if (rest[0] != '[')
+    return std::nullopt; // "ignored", "ignore-for-now[...]": prose
+  const std::size_t open = whole.size() - rest.size();
+  if (open > after_word) {
+    s.malformed = true; // "ignore [": the blank goes
+    s.mended.push_back({after_word, open, ""});
+  }
+  const std::size_t close = whole.find(']', open);
+  if (close == std::string_view::npos) {
+    s.malformed = true; // "ignore[" unclosed: "]" after the last word
+    const std::size_t last = trim_right(whole).size();
+    s.mended.push_back({last, last, "]"});
+    read_kinds(whole.substr(open + 1, last - open - 1), s);
+    s.end = whole.size();
+    return s;
+  }
+  read_kinds(whole.substr(open + 1, close - open - 1), s);
+  s.end = close + 1;
+  s.alone = skip_blanks(whole.substr(s.end)).empty();
   return s;
 }
 
@@ -85,7 +126,7 @@ void apply_suppressions(const std::vector<suppression> &suppressions,
     bool any = false;
     for (std::size_t i = 0; i < suppressions.size(); ++i) {
       const suppression &s = suppressions[i];
-      if (s.target == d.line &&
+      if (!s.malformed && s.target == d.line &&
           (s.all || std::find(s.kinds.begin(), s.kinds.end(), d.kind) !=
                         s.kinds.end())) {
         used[i] = true;
@@ -101,11 +142,17 @@ void apply_suppressions(const std::vector<suppression> &suppressions,
     if (used[i])
       continue;
     const suppression &s = suppressions[i];
+    if (s.malformed) {
+      diagnostics.push_back(malformed_warning(s, lines));
+      continue;
+    }
     std::string message =
         "this suppression silences nothing on line " + std::to_string(s.target);
     std::string hint;
     if (!s.unknown.empty())
       hint = quoted(s.unknown.front()) + " is not a kind of diagnostic";
+    else if (!s.all && s.kinds.empty())
+      hint = "it names no kind";
     else if (!s.all)
       hint = "no " + what_it_names(s) +
              " there (errors cannot be silenced; they need mending)";
@@ -115,7 +162,8 @@ void apply_suppressions(const std::vector<suppression> &suppressions,
                            quelmix::fix{"remove the suppression",
                                         fix_safety::safe,
                                         {s.removal},
-                                        std::nullopt}});
+                                        std::nullopt,
+                                        record_effect::keeps}});
   }
 }
 

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: MIT
-// Suppression comments: "; quelmix: ignore[unknown-key, leading-zero]" (or
-// after "#" or "//") silences those warnings on its own line, when it is an
-// inline comment, or on the next line, when it is a comment line; a bare
-// "ignore" silences every warning of that line. Errors cannot be silenced.
-// A suppression that silences nothing is itself a warning, so that stale
-// ones do not pile up.
+// Suppression comments. A comment (after ";", "#" or "//") that starts
+// "quelmix: ignore" holds one when "ignore" is followed by the comment's
+// end, by a blank and more words (a bare suppression: every warning), or by
+// "[KIND, ...]" (those kinds; words may follow). It silences its own line
+// when it is an inline comment (or one after a header), the next line when
+// it is a comment line. "quelmix: ignore [" and an unclosed
+// "quelmix: ignore[" are malformed: they silence nothing and are a warning
+// with a fix. Anything else ("quelmix: ignored lines below") is prose.
+// Errors cannot be silenced. A suppression that silences nothing is itself
+// a warning, so that stale ones do not pile up; taking it out removes the
+// suppression alone, never the author's words around it.
 #pragma once
 
 #include <cstdint>
@@ -26,10 +31,17 @@ struct suppression {
   bool all = false;        // a bare "ignore"
   std::vector<diagnostic_kind> kinds;
   std::vector<std::string> unknown; // names in the list that are no kind
+  // Bytes [begin, end) of the comment that are the suppression ("quelmix:"
+  // to "]" or to "ignore"), and whether the comment holds nothing else.
+  std::size_t begin = 0, end = 0;
+  bool alone = true;
+  // A malformed one silences nothing; `mended` writes it well.
+  bool malformed = false;
+  std::vector<text_edit> mended; // offsets within the comment
 };
 
 // The suppression `comment` (a comment's text, its marker included) holds,
-// if it holds one; line, target and positions are left to the caller.
+// if it holds one; line, target and file positions are left to the caller.
 std::optional<suppression> parse_suppression(std::string_view comment);
 
 // Drops the warnings the suppressions silence and adds an

@@ -41,7 +41,8 @@ struct value_check {
   // the value so edited).
   quelmix::fix edit(std::string title, fix_safety safety, std::size_t begin,
                     std::size_t end, std::string text,
-                    std::optional<std::string> promised = std::nullopt) const {
+                    std::optional<std::string> promised = std::nullopt,
+                    record_effect effect = record_effect::as_promised) const {
     const std::string_view v(value);
     if (!promised)
       promised =
@@ -49,7 +50,8 @@ struct value_check {
     return {std::move(title),
             safety,
             {{begin, end, std::move(text)}},
-            line_promise{false, std::string(key.name), std::move(*promised)}};
+            line_promise{false, std::string(key.name), std::move(*promised)},
+            effect};
   }
 };
 
@@ -74,10 +76,11 @@ std::string_view text_of(const char *begin, const char *end) {
   return {begin, static_cast<std::size_t>(end - begin)};
 }
 
-// A marker after some value text was evidently meant as a comment: a blank
-// before ";" or "//" makes it one, and ";" in place of "#". The value then
-// is the text before it. A marker that starts the value has no such intent
-// to read.
+// A "#" after a blank and some value text was evidently meant as a
+// comment: ";" in its place makes it one, and the value is the text before
+// it. A ";" or "//" inside a word ("a;b", "http://host") is as likely value
+// text as a comment: only the author can say, so a blank before it is an
+// unsafe fix. A marker that starts the value has no intent to read.
 std::optional<quelmix::fix> comment_fix(const value_check &c, const char *p) {
   if (p == c.value)
     return std::nullopt;
@@ -86,8 +89,8 @@ std::optional<quelmix::fix> comment_fix(const value_check &c, const char *p) {
   if (*p == '#')
     return c.edit("write \";\" for \"#\" to make it a comment",
                   fix_safety::safe, at, at + 1, ";", before);
-  return c.edit("insert a blank to make it a comment", fix_safety::safe, at, at,
-                " ", before);
+  return c.edit("insert a blank to make it a comment", fix_safety::unsafe, at,
+                at, " ", before);
 }
 
 // The first ";" or "//" (which start a comment only after a blank, and the
@@ -251,7 +254,8 @@ void check_piece(const value_check &c, const char *begin, const char *end,
           "a leading zero does not mean octal",
           c.edit("drop the leading zero (the value stays " +
                      std::to_string(scan.value) + ")",
-                 fix_safety::unsafe, c.at(scan.digits), c.at(significant), ""));
+                 fix_safety::unsafe, c.at(scan.digits), c.at(significant), "",
+                 std::nullopt, record_effect::keeps));
   }
   check_fit(c, scan, written, index);
 }
@@ -263,7 +267,7 @@ quelmix::fix empty_piece_fix(const value_check &c, const char *p) {
   const std::size_t at = c.at(p);
   const std::size_t comma = (p > c.value && p[-1] == ',') ? at - 1 : at;
   return c.edit("remove the empty value", fix_safety::unsafe, comma, comma + 1,
-                "");
+                "", std::nullopt, record_effect::keeps);
 }
 
 // Splits as the loader does: at every ","; pieces of no length are skipped.

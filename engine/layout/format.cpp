@@ -339,14 +339,15 @@ struct file_line {
 };
 
 std::vector<file_line> lines_of(std::string_view bytes,
-                                const checked_text &checked, bool marked) {
+                                const std::vector<line_info> &infos,
+                                bool marked) {
   std::vector<file_line> lines;
   std::size_t begin = 0;
   for (std::size_t i = 0; begin < bytes.size(); ++i) {
     const source_line source = next_line(bytes, begin);
     const std::uint32_t shift = (i == 0 && marked) ? BYTE_ORDER_MARK.size() : 0;
     const std::string_view content = source.content.substr(shift);
-    const line_info info = shifted(checked.lines[i], shift);
+    const line_info info = shifted(infos[i], shift);
     lines.push_back({source, content, info, kept_verbatim(content, info)});
   }
   return lines;
@@ -394,18 +395,17 @@ std::vector<std::string> texts_of(const std::vector<file_line> &lines) {
   return texts;
 }
 
-// The laid-out text, line by line from the engine's view of each.
-std::string lay_out(std::string_view bytes) {
-  camera_config scratch{};
-  const checked_text checked = check_text(bytes, scratch);
-  quelmix_release_config(&scratch);
+} // namespace
+
+std::string lay_out(std::string_view bytes,
+                    const std::vector<line_info> &infos) {
 
   layout_writer writer;
   writer.marked = starts_with_byte_order_mark(bytes);
   if (writer.marked)
     writer.out = BYTE_ORDER_MARK;
   writer.out.reserve(bytes.size() + bytes.size() / 8);
-  const std::vector<file_line> lines = lines_of(bytes, checked, writer.marked);
+  const std::vector<file_line> lines = lines_of(bytes, infos, writer.marked);
   const std::vector<bool> opens = section_openers(lines);
   const std::vector<std::string> texts = texts_of(lines);
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -421,10 +421,11 @@ std::string lay_out(std::string_view bytes) {
   return std::move(writer.out);
 }
 
-} // namespace
-
 formatted_text format_text(std::string_view bytes) {
-  std::string out = lay_out(bytes);
+  camera_config scratch{};
+  const checked_text checked = check_text(bytes, scratch);
+  quelmix_release_config(&scratch);
+  std::string out = lay_out(bytes, checked.lines);
   if (loads_alike(bytes, out))
     return {std::move(out), false};
   return {std::string(bytes), true};

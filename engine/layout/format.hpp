@@ -17,6 +17,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quelmix {
 
@@ -28,5 +29,12 @@ struct formatted_text {
 };
 
 formatted_text format_text(std::string_view bytes);
+
+struct line_info;
+
+// The layout alone, from an analysis of `bytes` already made (its lines):
+// no load compares it with `bytes`; the caller guards it.
+std::string lay_out(std::string_view bytes,
+                    const std::vector<line_info> &lines);
 
 } // namespace quelmix

@@ -124,7 +124,7 @@ inline constexpr kind_info kinds[] = {
     {diagnostic_kind::empty_value, "empty-value", severity::warning,
      fix_class::unsafe, "an empty piece in a value list, skipped"},
     {diagnostic_kind::comment_in_value, "comment-in-value", severity::warning,
-     fix_class::safe, "\";\", \"//\" or \"#\" that stays part of a value"},
+     fix_class::varies, "\";\", \"//\" or \"#\" that stays part of a value"},
     {diagnostic_kind::near_miss_marker, "near-miss-marker", severity::warning,
      fix_class::unsafe,
      "a line that looks like a code-block marker but is not one"},
@@ -182,12 +182,19 @@ struct line_promise {
   std::string value;
 };
 
+// What a fix declares it does to the record a host loads: nothing at all,
+// or what its line's promise says (a key mended now stores its value, a
+// section mended now holds its lines). A fix without a promise that is not
+// `keeps` declares nothing, and can only be unsafe.
+enum class record_effect : std::uint8_t { as_promised, keeps };
+
 // A mechanical remedy for a diagnostic.
 struct fix {
   std::string title; // "rename to I2C_ADDR", "insert ','"
   fix_safety safety = fix_safety::unsafe;
   std::vector<text_edit> edits; // in file order, not overlapping
   std::optional<line_promise> promise;
+  record_effect effect = record_effect::as_promised;
 };
 
 struct diagnostic {

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "ci_output.hpp"
+#include "dump.hpp"
 #include "engine/analysis/engine.hpp"
 #include "engine/analysis/fixes.hpp"
 #include "engine/compare/record_diff.hpp"
 #include "engine/compare/sequence_diff.hpp"
 #include "engine/messages/words.hpp"
-#include "dump.hpp"
 #include "input.hpp"
 #include "json_output.hpp"
 #include "options.hpp"
@@ -40,6 +40,7 @@ struct file_check {
   camera_config config{};
   checked_text checked;
   std::vector<const diagnostic *> kept;
+  bool analysed = false; // `checked` and `config` hold the bytes' analysis
 
   file_check() = default;
   file_check(const file_check &) = delete;
@@ -71,12 +72,8 @@ void print_gcc(const checker_options &options, const file_check &f) {
 }
 
 // What the fixes did to the record a host loads, in the key's own terms.
-void report_fixes(const std::string &name, const std::string &before,
-                  const fix_report &fixed) {
-  loaded_file a, b;
-  load_for_comparison(a, before);
-  load_for_comparison(b, fixed.text);
-  const record_difference d = compare_records(a, b);
+void report_fixes(const std::string &name, const fix_report &fixed) {
+  const record_difference d = compare_records(*fixed.before, *fixed.after);
   const std::size_t count = fixed.safe + fixed.unsafe;
   std::printf(
       "%s: fixed %s (%zu safe, %zu unsafe); %s\n", terminal_safe(name).c_str(),
@@ -92,15 +89,37 @@ void report_refusals(const std::string &name, const fix_report &fixed) {
     std::printf("%s:%lld: fix not applied: %s: %s\n",
                 terminal_safe(name).c_str(), static_cast<long long>(r.line),
                 terminal_safe(r.title).c_str(), r.why.c_str());
+  for (const fix_report::refusal &r : fixed.surprising)
+    std::printf("%s:%lld: unsafe fix applied: %s: %s\n",
+                terminal_safe(name).c_str(), static_cast<long long>(r.line),
+                terminal_safe(r.title).c_str(), r.why.c_str());
+  if (fixed.oscillation)
+    std::printf("%s: fixes undo one another; stopped after %zu rounds\n",
+                terminal_safe(name).c_str(), fixed.rounds);
+}
+
+// The fixed text's analysis and record become the file's: the check after
+// the fixes needs no run of its own.
+void take_analysis(file_check &f, fix_report &fixed) {
+  f.checked = std::move(fixed.after->checked);
+  std::swap(f.config, fixed.after->record);
+  f.analysed = true;
 }
 
 // Applies the fixes the options ask for to `f.bytes`; false when the file
 // could not be written.
 bool fix_file(const char *path, const checker_options &options, file_check &f) {
-  const fix_report fixed = apply_fixes(f.bytes, options.fixes == fix_mode::all);
+  fix_options asked;
+  asked.unsafe_too = options.fixes == fix_mode::all;
+  asked.wanted = [&options](const diagnostic &d) {
+    return options.warnings.shown(d);
+  };
+  fix_report fixed = apply_fixes(f.bytes, asked);
   report_refusals(f.name, fixed);
-  if (fixed.text == f.bytes)
+  if (fixed.text == f.bytes) {
+    take_analysis(f, fixed);
     return true;
+  }
   if (options.diff) {
     std::printf("--- %s\n+++ %s\n%s", terminal_safe(f.name).c_str(),
                 terminal_safe(f.name).c_str(),
@@ -115,8 +134,9 @@ bool fix_file(const char *path, const checker_options &options, file_check &f) {
                  terminal_safe(written.problem).c_str());
     return false;
   }
-  report_fixes(f.name, f.bytes, fixed);
+  report_fixes(f.name, fixed);
   f.bytes = fixed.text;
+  take_analysis(f, fixed);
   return true;
 }
 
@@ -144,7 +164,8 @@ int check_one(const char *path, const checker_options &options,
     f.bytes = std::move(in.bytes);
     if (options.fixes != fix_mode::none && !fix_file(path, options, f))
       return EXIT_TROUBLE;
-    f.checked = check_text(f.bytes, f.config, {false, false});
+    if (!f.analysed)
+      f.checked = check_text(f.bytes, f.config, {false, false});
   }
 
   for (const diagnostic &d : f.checked.diagnostics)
