@@ -226,16 +226,21 @@ TEST(FixCli, FixesComeToRest) {
   EXPECT_EQ(r.err, "");
 }
 
-// A file the formatter accepts is still accepted after --fix.
+// A file the formatter accepts is still accepted after --fix. The inputs
+// are laid out by the formatter first, whatever its layout is.
 TEST(FixCli, AFormattedFileStaysFormatted) {
   const std::string inputs[] = {
       "; quelmix: ignore\n\n" + CAMERA + "CFG_MODE = 1\n",
       CAMERA + "cfg_mode = 1 ; first\nWIDTH = 640 ; second\n",
+      CAMERA + "WIDTH = 640 ; first\ncfg_mode = 1 ; second\n",
       "[Register Parameter]\nREG = 1 ; quelmix: ignore\nREG = 2\n",
       CAMERA + "CFG_MODE = 1\n\n; quelmix: ignore[leading-zero]\n\n" +
           REGISTERS + "REG = 1\n",
   };
-  for (const std::string &text : inputs) {
+  for (const std::string &input : inputs) {
+    const tool_run laid = run_tool(QUELMIX_FORMATTER, "-", input);
+    ASSERT_EQ(laid.status, 0) << input;
+    const std::string &text = laid.out;
     const temp_file file(text);
     ASSERT_EQ(run_formatter(std::string("--check ") + file.path()).status, 0)
         << text;
