@@ -183,6 +183,7 @@ TEST(Fixes, OneAnalysisPerRound) {
     const fix_report fixed = apply_fixes(c.text, c.unsafe);
     EXPECT_EQ(fixed.rounds, c.rounds) << c.name;
     EXPECT_EQ(fixed.analyses, c.rounds + 1) << c.name;
+    EXPECT_LE(fixed.layout_analyses, 2u) << c.name;
     EXPECT_FALSE(fixed.oscillation) << c.name;
     EXPECT_EQ(apply_fixes(fixed.text, c.unsafe).rounds, 0u) << c.name;
   }

@@ -2,7 +2,10 @@
 #include "engine/analysis/fixes.hpp"
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 #include <unordered_set>
+#include <utility>
 
 #include "engine/analysis/engine.hpp"
 #include "engine/analysis/same_record.hpp"
@@ -116,38 +119,52 @@ const char *local_fault(std::string_view text, const quelmix::fix &f) {
   return nullptr;
 }
 
+// A record's data, flattened: two loads compare by it. Copying the bytes
+// costs less than hashing them, and a round holds at most three.
+using record_data = std::string;
+
+record_data data_of(const camera_config &c) {
+  record_data bytes;
+  visit_record(c, [&bytes](const void *data, std::size_t size) {
+    bytes.append(static_cast<const char *>(data), size);
+  });
+  return bytes;
+}
+
 // What the library loads from a text, in short.
 struct load_state {
   std::int32_t result = 0;
   std::size_t errors = 0;
-  record_digest digest;
+  record_data data;
 };
 
 // The library's own load, without the engine: for the records a round
 // expects, which need no diagnostics.
-record_digest load_digest(std::string_view text) {
+record_data load_data(std::string_view text) {
   camera_config config{};
   load_context context{&config};
   string_source source{text.data(), text.size()};
   parse_lines(read_string_line, &source, config_handler, &context);
   finish_load(context);
-  const record_digest digest = digest_of(config);
+  const record_data data = data_of(config);
   quelmix_release_config(&config);
-  return digest;
+  return data;
 }
 
-// One engine run over a text, kept with its record.
+// One engine run over a text, kept with its record and origins (the
+// report compares the first and the last); what each line is only when
+// the layout needs it.
 std::shared_ptr<loaded_file> analyse(std::string_view text,
-                                     fix_report &report) {
+                                     std::size_t &counter, bool lines = false) {
   auto file = std::make_shared<loaded_file>();
-  file->checked = check_text(text, file->record, {true, true});
-  ++report.analyses;
+  file->checked = check_text(text, file->record, {lines, true});
+  ++counter;
   return file;
 }
 
 load_state state_of(const loaded_file &file) {
   return {file.checked.report.parse.line, file.checked.errors,
-          digest_of(file.record)};
+          data_of(file.record)};
 }
 
 // A round may mend errors, never add one, and never turn a file the
@@ -167,15 +184,15 @@ bool clash(const quelmix::fix &a, const quelmix::fix &b) {
   return false;
 }
 
-// The physical lines a fix's edits stand on.
+// The physical lines a fix's edits stand on, as bytes of the text.
 struct line_span {
-  std::int64_t first, last;
+  std::size_t first, last;
 };
 
-line_span lines_of(const line_index &lines, const quelmix::fix &f) {
-  const text_edit &last = f.edits.back();
-  return {lines.line_of(f.edits.front().begin),
-          lines.line_of(last.end > last.begin ? last.end - 1 : last.end)};
+line_span lines_of(std::string_view text, const quelmix::fix &f) {
+  const line_range r =
+      lines_around(text, f.edits.front().begin, f.edits.back().end);
+  return {r.begin, r.end};
 }
 
 bool declares_change(const quelmix::fix &f) {
@@ -195,10 +212,10 @@ struct chooser {
   // Fixes refused for good, by their title and their line's text, so that
   // a later round does not try them again.
   std::unordered_set<std::string> &refused;
-  line_index lines{text};
-
   std::string key_of(const diagnostic &d) const {
-    return d.fix->title + '\n' + std::string(lines.line_text(d.line));
+    const line_span span = lines_of(text, *d.fix);
+    return d.fix->title + '\n' +
+           std::string(text.substr(span.first, span.last - span.first));
   }
 
   void refuse(const diagnostic &d, std::string why) {
@@ -228,7 +245,7 @@ struct chooser {
     for (const diagnostic &d : checked.diagnostics) {
       if (is_suppression_fix(d) != suppressions || !allowed(d))
         continue;
-      const line_span span = lines_of(lines, *d.fix);
+      const line_span span = lines_of(text, *d.fix);
       if (const char *fault = local_fault(text, *d.fix)) {
         refuse(d, fault);
         continue;
@@ -266,9 +283,9 @@ std::string promised_line(const line_promise &p) {
 // What the fixes declare the record becomes: the text with each promising
 // fix's line written as its promise, each undeclared (unsafe) fix made as
 // it is, and the rest left alone, loaded by the library.
-record_digest expected_record(std::string_view text,
-                              const std::vector<candidate> &chosen,
-                              const record_digest &before) {
+record_data expected_record(std::string_view text,
+                            const std::vector<candidate> &chosen,
+                            const record_data &before) {
   std::vector<text_edit> edits;
   for (const candidate &c : chosen) {
     const quelmix::fix &f = *c.remedy;
@@ -287,7 +304,7 @@ record_digest expected_record(std::string_view text,
   std::sort(
       edits.begin(), edits.end(),
       [](const text_edit &a, const text_edit &b) { return a.begin < b.begin; });
-  return load_digest(apply_edits(text, edits));
+  return load_data(apply_edits(text, edits));
 }
 
 void count(fix_report &report, const quelmix::fix &f) {
@@ -315,7 +332,7 @@ bool one_by_one(fix_state &state, const std::vector<candidate> &chosen,
     const checked_text checked = check_text(one, scratch, {false, false});
     ++report.analyses;
     const load_state after{checked.report.parse.line, checked.errors,
-                           digest_of(scratch)};
+                           data_of(scratch)};
     quelmix_release_config(&scratch);
     const diagnostic as_met{
         diagnostic_kind::unused_suppression, c->line, 0, {}, {}, 0, f};
@@ -324,7 +341,7 @@ bool one_by_one(fix_state &state, const std::vector<candidate> &chosen,
       continue;
     }
     const bool as_declared =
-        after.digest == expected_record(text, {*c}, now.digest);
+        after.data == expected_record(text, {*c}, now.data);
     if (!as_declared && f.safety == fix_safety::safe) {
       pick.refuse(as_met, "it would change what a host loads otherwise than "
                           "its line says");
@@ -340,7 +357,7 @@ bool one_by_one(fix_state &state, const std::vector<candidate> &chosen,
   }
   if (!applied)
     return false;
-  state.file = analyse(text, report);
+  state.file = analyse(text, report.analyses);
   state.text = std::move(text);
   return true;
 }
@@ -356,10 +373,10 @@ bool fix_round(fix_state &state, const fix_options &options, fix_report &report,
     return false;
   const load_state before = state_of(*state.file);
   std::string all = apply_edits(state.text, edits_of(chosen));
-  std::shared_ptr<loaded_file> next = analyse(all, report);
+  std::shared_ptr<loaded_file> next = analyse(all, report.analyses);
   const load_state after = state_of(*next);
   if (acceptable(before, after) &&
-      after.digest == expected_record(state.text, chosen, before.digest)) {
+      after.data == expected_record(state.text, chosen, before.data)) {
     for (const candidate &c : chosen)
       count(report, *c.remedy);
     state.text = std::move(all);
@@ -369,19 +386,176 @@ bool fix_round(fix_state &state, const fix_options &options, fix_report &report,
   return one_by_one(state, chosen, pick, report);
 }
 
-// A text already in the formatter's layout stays in it: the fixed text is
-// laid out again when it loads the same and leaves no fix to make but a
-// suppression's (a layout that a fix would undo is not taken). True when
-// that changed the text.
-bool keep_layout(fix_state &state, const fix_options &options,
+// The run of non-blank lines around lines [first, last] (1-based) of a
+// text, as bytes, when it stands apart as the layout writes runs: one empty
+// line on each side, or the text's edge. The layout of such a run alone is
+// the layout the whole text gives it, so only the runs the fixes stand in
+// are laid out, however long the file.
+// Where the lines of a text start, found with memchr: the layout's runs are
+// looked up in texts of any length, which a byte-by-byte scan would cost
+// as much as a check of their lines.
+class text_lines {
+public:
+  explicit text_lines(std::string_view text) : text_(text) {
+    starts_.push_back(0);
+    for (const char *p = text.data(), *end = p + text.size();;) {
+      const void *newline =
+          std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+      if (newline == nullptr)
+        break;
+      p = static_cast<const char *>(newline) + 1;
+      if (p == end)
+        break;
+      starts_.push_back(static_cast<std::size_t>(p - text.data()));
+    }
+  }
+  std::int64_t line_of(std::size_t offset) const {
+    return std::upper_bound(starts_.begin(), starts_.end(), offset) -
+           starts_.begin();
+  }
+  std::size_t line_start(std::int64_t line) const {
+    return starts_[static_cast<std::size_t>(line - 1)];
+  }
+  std::string_view line_text(std::int64_t line) const {
+    const std::size_t begin = line_start(line);
+    std::size_t end = static_cast<std::size_t>(line) < starts_.size()
+                          ? starts_[static_cast<std::size_t>(line)]
+                          : text_.size();
+    if (end > begin && text_[end - 1] == '\n')
+      --end;
+    return text_.substr(begin, end - begin);
+  }
+
+private:
+  std::string_view text_;
+  std::vector<std::size_t> starts_;
+};
+
+struct run_bytes {
+  std::size_t begin = 0, end = 0;
+  std::int64_t first = 0, last = 0;
+  bool apart = false;
+};
+
+run_bytes run_around(std::string_view text, const text_lines &index,
+                     const std::vector<line_info> &infos, std::int64_t first,
+                     std::int64_t last) {
+  const std::int64_t count = static_cast<std::int64_t>(infos.size());
+  const auto blank = [&infos](std::int64_t line) {
+    return infos[static_cast<std::size_t>(line - 1)].role == line_role::blank;
+  };
+  first = std::clamp<std::int64_t>(first, 1, count);
+  last = std::clamp<std::int64_t>(last, first, count);
+  while (first > 1 && !blank(first - 1))
+    --first;
+  while (last < count && !blank(last + 1))
+    ++last;
+  // Blank lines at the text's edges go with the run next to them: the
+  // layout drops them.
+  std::int64_t after = last;
+  while (after < count && blank(after + 1))
+    ++after;
+  if (after == count)
+    last = count;
+  std::int64_t before = first;
+  while (before > 1 && blank(before - 1))
+    --before;
+  if (before == 1)
+    first = 1;
+  const auto empty = [&](std::int64_t line) {
+    const std::string_view t = index.line_text(line);
+    return t.empty() || t == "\r";
+  };
+  run_bytes run;
+  run.first = first;
+  run.last = last;
+  run.begin = index.line_start(first);
+  run.end = last < count ? index.line_start(last + 1) : text.size();
+  run.apart =
+      (first == 1 || (first > 2 && empty(first - 1) && !blank(first - 2))) &&
+      (last == count ||
+       (last + 1 < count && empty(last + 1) && !blank(last + 2)));
+  return run;
+}
+
+// The run laid out, or empty when it does not stand apart or holds only
+// blank lines.
+std::optional<std::string> lay_out_run(std::string_view text,
+                                       const std::vector<line_info> &infos,
+                                       const run_bytes &run) {
+  if (!run.apart || run.begin >= run.end)
+    return std::nullopt;
+  const std::vector<line_info> part(infos.begin() + (run.first - 1),
+                                    infos.begin() + run.last);
+  return lay_out(text.substr(run.begin, run.end - run.begin), part);
+}
+
+// Bytes [begin, end) of `now` that differ from `was`, as lines of `now`
+// and of `was` (the same common prefix and suffix on both sides).
+struct changed_lines {
+  std::int64_t was_first, was_last, now_first, now_last;
+};
+
+changed_lines changed(std::string_view was, const text_lines &was_index,
+                      std::string_view now, const text_lines &now_index) {
+  std::size_t prefix = 0;
+  const std::size_t shorter = std::min(was.size(), now.size());
+  while (prefix < shorter && was[prefix] == now[prefix])
+    ++prefix;
+  std::size_t suffix = 0;
+  while (suffix < shorter - prefix &&
+         was[was.size() - 1 - suffix] == now[now.size() - 1 - suffix])
+    ++suffix;
+  const auto lines = [](const text_lines &index, std::size_t begin,
+                        std::size_t end, std::size_t size) {
+    begin = std::min(begin, size == 0 ? 0 : size - 1);
+    end = std::max(std::min(end, size), begin + 1);
+    return std::pair{index.line_of(begin), index.line_of(end - 1)};
+  };
+  const auto [wf, wl] =
+      lines(was_index, prefix, was.size() - suffix, was.size());
+  const auto [nf, nl] =
+      lines(now_index, prefix, now.size() - suffix, now.size());
+  return {wf, wl, nf, nl};
+}
+
+// A text in the formatter's layout stays in it: the runs of lines the
+// fixes stand in, if they were laid out, are laid out again, when the text
+// then loads the same and leaves no fix to make but a suppression's (a
+// layout that a fix would undo is not taken). True when that changed the
+// text.
+bool keep_layout(std::string_view original, const loaded_file &first,
+                 fix_state &state, const fix_options &options,
                  fix_report &report, std::unordered_set<std::string> &refused) {
-  std::string relaid = lay_out(state.text, state.file->checked.lines);
+  if (state.text.empty() || original.empty())
+    return false;
+  const text_lines was_index(original), now_index(state.text);
+  const changed_lines c = changed(original, was_index, state.text, now_index);
+  const std::vector<line_info> &was_infos = first.checked.lines;
+  const run_bytes was =
+      run_around(original, was_index, was_infos, c.was_first, c.was_last);
+  const std::optional<std::string> was_laid =
+      lay_out_run(original, was_infos, was);
+  if (!was_laid || *was_laid != original.substr(was.begin, was.end - was.begin))
+    return false;
+  if (state.file->checked.lines.empty())
+    state.file = analyse(state.text, report.layout_analyses, true);
+  const run_bytes now =
+      run_around(state.text, now_index, state.file->checked.lines, c.now_first,
+                 c.now_last);
+  const std::optional<std::string> now_laid =
+      lay_out_run(state.text, state.file->checked.lines, now);
+  if (!now_laid)
+    return false;
+  std::string relaid =
+      apply_edits(state.text, {{now.begin, now.end, *now_laid}});
   if (relaid == state.text)
     return false;
-  std::shared_ptr<loaded_file> next = analyse(relaid, report);
-  const load_state was = state_of(*state.file), now = state_of(*next);
-  if (was.digest != now.digest || was.result != now.result ||
-      now.errors != was.errors)
+  std::shared_ptr<loaded_file> next =
+      analyse(relaid, report.layout_analyses, true);
+  const load_state before = state_of(*state.file), after = state_of(*next);
+  if (before.data != after.data || before.result != after.result ||
+      after.errors != before.errors)
     return false;
   chooser pick{relaid, next->checked, options, report, refused};
   if (!pick.choose(false).empty())
@@ -409,10 +583,8 @@ std::string apply_edits(std::string_view text,
 
 fix_report apply_fixes(std::string_view bytes, const fix_options &options) {
   fix_report report;
-  fix_state state{std::string(bytes), analyse(bytes, report)};
+  fix_state state{std::string(bytes), analyse(bytes, report.analyses, true)};
   report.before = state.file;
-  const bool laid_out =
-      lay_out(bytes, state.file->checked.lines) == std::string_view(bytes);
   std::unordered_set<std::string> refused;
   std::unordered_set<std::size_t> seen{std::hash<std::string_view>{}(bytes)};
   // Every round applies a fix; rounds beyond this many can only be fixes
@@ -427,8 +599,8 @@ fix_report apply_fixes(std::string_view bytes, const fix_options &options) {
           report.rounds > most)
         report.oscillation = true;
     }
-  } while (laid_out && report.rounds > 0 && !report.oscillation &&
-           keep_layout(state, options, report, refused));
+  } while (report.rounds > 0 && !report.oscillation &&
+           keep_layout(bytes, *report.before, state, options, report, refused));
   report.text = std::move(state.text);
   report.after = std::move(state.file);
   return report;
@@ -439,8 +611,8 @@ std::string guard_one_fix(std::string_view text, const quelmix::fix &f) {
     return "it has no edit";
   if (const char *fault = local_fault(text, f))
     return fault;
-  const record_digest before = load_digest(text);
-  if (load_digest(apply_edits(text, f.edits)) !=
+  const record_data before = load_data(text);
+  if (load_data(apply_edits(text, f.edits)) !=
       expected_record(text, {{0, &f}}, before))
     return "it would change what a host loads otherwise than its line says";
   return "";

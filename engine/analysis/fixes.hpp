@@ -58,7 +58,10 @@ struct fix_report {
   // another. The text is the last one reached.
   bool oscillation = false;
   std::size_t rounds = 0;   // rounds that applied something
-  std::size_t analyses = 0; // engine runs over a whole text
+  std::size_t analyses = 0; // engine runs over a whole text, for rounds
+  // Engine runs for laying out the lines the fixes stand in again (at most
+  // two each time: the lines' roles, and the laid-out text).
+  std::size_t layout_analyses = 0;
   // The first and the last analysis, with their records and origins: what
   // the text loaded before and loads now.
   std::shared_ptr<loaded_file> before, after;
