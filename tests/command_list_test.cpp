@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "loader/loader.hpp"
+#include "loader/tables.hpp"
 #include "support/test_support.hpp"
 
 namespace quelmix::test {
@@ -168,6 +169,22 @@ TEST(CommandList, SecondFileAppends) {
   for (std::uint32_t i = 0; i < 210; ++i)
     ASSERT_EQ(config->configs[i].params[0], i);
   EXPECT_EQ(config->controls_length, 2u);
+}
+
+// The command keys are matched without a walk of the table, to the very
+// same codes: whole names only, letter case counting.
+TEST(CommandList, CommandKindMatchesTheTable) {
+  for (const char *name :
+       {"REG",    "DELAY",   "VRCMD",   "reg",   "Reg",    "REGX",
+        "RE",     "R",       "",        "DELA",  "DELAYS", "VRCM",
+        "VRCMDX", "REG ",    " REG",    "delay", "vrcmd",  "CFG_MODE",
+        "STEP",   "REG\x01", "DELAY\t", "XREG"}) {
+    EXPECT_EQ(command_kind(name), lookup_code(register_key_table.data(), name))
+        << '"' << name << '"';
+  }
+  EXPECT_EQ(command_kind("REG"), std::uint32_t{CONFIG_KEY_REG});
+  EXPECT_EQ(command_kind("DELAY"), std::uint32_t{CONFIG_KEY_DELAY});
+  EXPECT_EQ(command_kind("VRCMD"), std::uint32_t{CONFIG_KEY_VRCMD});
 }
 
 } // namespace

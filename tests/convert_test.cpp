@@ -112,5 +112,60 @@ TEST(ParseValueList, SplitsAtCommas) {
   }
 }
 
+// The list's quick conversion of a piece against parse_int32, which always
+// converts with saturation: every digit count from 1 to 22 in both bases
+// (so both sides of the count beyond which a number may saturate), hex
+// digits and prefix in both letter cases, each sign, and blanks before.
+std::string digits_of(unsigned count, bool hex, bool upper, unsigned seed) {
+  const char *alphabet =
+      hex ? (upper ? "0123456789ABCDEF" : "0123456789abcdef") : "0123456789";
+  const unsigned base = hex ? 16 : 10;
+  std::string text;
+  for (unsigned i = 0; i < count; ++i)
+    text += alphabet[(seed * 7 + i * 13 + (i == 0 ? 1 : 0)) % base];
+  if (text[0] == '0')
+    text[0] = '9'; // a leading zero would shorten the magnitude
+  return text;
+}
+
+TEST(ValueList, PiecesAtEveryDigitCountConvertLikeParseInt32) {
+  std::vector<std::string> numbers;
+  for (unsigned count = 1; count <= 22; ++count) {
+    for (unsigned seed = 0; seed < 3; ++seed) {
+      for (const char *sign : {"", "-", "+"})
+        numbers.push_back(sign + digits_of(count, false, false, seed));
+      for (const char *prefix : {"0x", "0X"})
+        for (bool upper : {false, true})
+          numbers.push_back(prefix + digits_of(count, true, upper, seed));
+      numbers.push_back(std::string(count, 'F').insert(0, "0x")); // all ones
+      numbers.push_back(std::string(count, '9'));                 // the top
+      numbers.push_back("-" + std::string(count, '9'));
+    }
+  }
+  numbers.insert(numbers.end(), {"9223372036854775807", "9223372036854775808",
+                                 "-9223372036854775808", "-9223372036854775809",
+                                 "0x7FFFFFFFFFFFFFFF", "0x8000000000000000",
+                                 "4294967295", "4294967296", "-2147483649",
+                                 "0x", "0X", "-", "+", "-0x10", "+0x1F"});
+  for (const std::string &number : numbers) {
+    for (const char *before : {"", " ", "\t  "}) {
+      const std::string piece = before + number;
+      // Alone, followed by another piece, and after one.
+      for (const std::string &text :
+           {piece, piece + ",7", "5," + piece, piece + " ;x"}) {
+        std::uint32_t values[CONFIG_MAX_PARAMS] = {};
+        std::uint8_t count = 0;
+        ASSERT_TRUE(parse_values(text.c_str(), values, count)) << text;
+        const std::size_t at = text.rfind(piece);
+        const unsigned index = at == 0 ? 0 : 1;
+        ASSERT_GT(count, index) << text;
+        EXPECT_EQ(values[index],
+                  static_cast<std::uint32_t>(parse_int32(piece.c_str())))
+            << '"' << text << '"';
+      }
+    }
+  }
+}
+
 } // namespace
 } // namespace quelmix::test

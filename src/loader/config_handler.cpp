@@ -72,9 +72,8 @@ void note_unknown_key(const load_context &context, const char *section,
   if (context.observer == nullptr)
     return;
   warn(context,
-       lookup_code(register_key_table.data(), name) != 0
-           ? warning_kind::command_out_of_place
-           : warning_kind::unknown_key,
+       command_kind(name) != 0 ? warning_kind::command_out_of_place
+                               : warning_kind::unknown_key,
        section, name);
 }
 

@@ -93,21 +93,18 @@ std::int32_t parse_int32(const char *text) noexcept {
   return low_32_bits(convert(text));
 }
 
-// One pass: each piece is converted where it stands (conversion stops at
-// its "," anyway), so the caller's text needs no private copy.
+std::uint32_t low_bits_saturated(const char *&p) noexcept {
+  return static_cast<std::uint32_t>(low_32_bits(convert(p)));
+}
+
+bool parse_values(const char *text, std::uint32_t *values,
+                  std::uint8_t &count) noexcept {
+  return read_values(text, values, count);
+}
+
 bool parse_value_list(const char *text, value_list &list) noexcept {
   list = value_list{};
-  const char *p = text;
-  for (;;) {
-    p = skip_empty_pieces(p);
-    if (*p == '\0')
-      return true;
-    if (list.count == CONFIG_MAX_PARAMS)
-      return false;
-    list.values[list.count++] =
-        static_cast<std::uint32_t>(low_32_bits(convert(p)));
-    p = piece_end(p); // what follows the number is ignored
-  }
+  return parse_values(text, list.values, list.count);
 }
 
 } // namespace quelmix

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "parser/text.hpp"
 #include "quelmix_config_parser.h"
 
 namespace quelmix {
@@ -122,5 +123,68 @@ inline const char *piece_end(const char *p) noexcept {
 // 0. Returns false when the text holds more than CONFIG_MAX_PARAMS values;
 // `list` then holds the first CONFIG_MAX_PARAMS.
 bool parse_value_list(const char *text, value_list &list) noexcept;
+
+// The same split and conversion into `values` (CONFIG_MAX_PARAMS of them),
+// of which only the first `count` are written.
+bool parse_values(const char *text, std::uint32_t *values,
+                  std::uint8_t &count) noexcept;
+
+// parse_int32 of the number at `p`, leaving `p` after it: the slow half
+// of low_bits_at, for a number long enough to saturate.
+std::uint32_t low_bits_saturated(const char *&p) noexcept;
+
+// parse_int32 of the number at `p` (a piece of a list), leaving `p` after
+// its last digit. A number of at most SURE_DIGITS digits cannot saturate,
+// so its bits are its magnitude's, negated after a minus sign; a longer
+// one is read again with the saturating conversion.
+[[gnu::always_inline]] inline std::uint32_t
+low_bits_at(const char *&p) noexcept {
+  const char *q = p;
+  while (is_space(*q))
+    ++q;
+  std::uint64_t magnitude = 0;
+  bool negative = false;
+  const char *digits;
+  unsigned digit;
+  if (q[0] == '0' && (q[1] | 0x20) == 'x') { // "0x" or "0X"
+    digits = q += 2;
+    while ((digit = digit_value(*q)) < 16) {
+      magnitude = magnitude << 4 | digit;
+      ++q;
+    }
+  } else {
+    negative = *q == '-';
+    q += negative || *q == '+';
+    digits = q;
+    while ((digit = digit_value(*q)) < 10) {
+      magnitude = magnitude * 10 + digit;
+      ++q;
+    }
+  }
+  if (!is_sure(digits, q))
+    return low_bits_saturated(p);
+  p = q;
+  return static_cast<std::uint32_t>(negative ? 0 - magnitude : magnitude);
+}
+
+// parse_values, inline for the loader's command lines.
+[[gnu::always_inline]] inline bool read_values(const char *p,
+                                               std::uint32_t *values,
+                                               std::uint8_t &count) noexcept {
+  unsigned n = 0;
+  for (;;) {
+    p = skip_empty_pieces(p);
+    if (*p == '\0')
+      break;
+    if (n == CONFIG_MAX_PARAMS) {
+      count = static_cast<std::uint8_t>(n);
+      return false;
+    }
+    values[n++] = low_bits_at(p);
+    p = piece_end(p); // what follows the number is ignored
+  }
+  count = static_cast<std::uint8_t>(n);
+  return true;
+}
 
 } // namespace quelmix

@@ -75,6 +75,11 @@ struct load_context {
   // growth rule promises for its length). Always at least the rule's
   // capacity, so that nothing relies on more room than exists.
   std::uint32_t command_capacity = 0;
+  // has_room's bound: the capacity, or for a large list the entry up to
+  // which its pages have been made present (populate_ahead), so that the
+  // append that reaches it comes to grow_commands to populate the next
+  // stretch. Never above the capacity.
+  std::uint32_t command_room = 0;
   // Who hears warnings (none by default).
   const load_observer *observer = nullptr;
 };
@@ -113,7 +118,7 @@ bool grow_commands(load_context &context, std::uint32_t count) noexcept;
 
 inline bool has_room(const load_context &context,
                      std::uint64_t count) noexcept {
-  return count + COMMAND_BLOCK <= context.command_capacity;
+  return count + COMMAND_BLOCK <= context.command_room;
 }
 
 inline bool reserve_command(load_context &context,

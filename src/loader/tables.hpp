@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "loader/schema.hpp"
 
@@ -66,6 +67,40 @@ inline constexpr auto control_key_table =
 
 // The code of the first pair named `name`, or 0 when none is.
 std::uint32_t lookup_code(const name_code *table, const char *name) noexcept;
+
+namespace detail {
+// Whether `name` is command key number `I` of the schema, compared byte by
+// byte up to its terminator: the key is a constant, so the loop unrolls
+// into the tests one would write by hand.
+template <std::size_t I>
+[[gnu::always_inline]] inline bool is_command(const char *name,
+                                              std::uint32_t &kind) noexcept {
+  constexpr const schema::key_spec &key = schema::keys[schema::COMMAND_KEYS[I]];
+  for (std::size_t i = 0; i < key.name.size(); ++i)
+    if (name[i] != key.name[i])
+      return false;
+  if (name[key.name.size()] != '\0')
+    return false;
+  kind = key.command;
+  return true;
+}
+
+template <std::size_t... I>
+[[gnu::always_inline]] inline std::uint32_t
+command_kind(const char *name, std::index_sequence<I...>) noexcept {
+  std::uint32_t kind = 0;
+  (is_command<I>(name, kind) || ...);
+  return kind;
+}
+} // namespace detail
+
+// The kind of the command key `name` (what register_key_table gives), or
+// 0: the commonest lookup of a large file, without a walk of the table.
+[[gnu::always_inline]] inline std::uint32_t
+command_kind(const char *name) noexcept {
+  return detail::command_kind(
+      name, std::make_index_sequence<schema::COMMAND_KEYS.size()>{});
+}
 
 namespace detail {
 // The keys as the loader reads them at run time: the schema's rows without
