@@ -11,6 +11,7 @@
 // cold) is printed.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -104,6 +105,42 @@ void BM_Fgets(benchmark::State &state) {
   state.SetLabel(file.name);
 }
 
+// The floor for any loader of this record: the fgets loop that also stores
+// a fresh 72-byte entry per command line in a doubling array, walks and
+// frees it (quelmix-bench-once's run_store, for the cold runs).
+void BM_Store(benchmark::State &state) {
+  const bench_file &file = files()[static_cast<std::size_t>(state.range(0))];
+  for (auto _ : state) {
+    std::FILE *stream = std::fopen(file.path.c_str(), "r");
+    char line[1024];
+    config_entry *entries = nullptr;
+    std::size_t count = 0, capacity = 0;
+    while (std::fgets(line, sizeof line, stream) != nullptr) {
+      if (line[0] != 'R' && line[0] != 'V' && line[0] != 'D')
+        continue;
+      if (count == capacity) {
+        capacity = capacity == 0 ? 100 : capacity * 2;
+        entries = static_cast<config_entry *>(
+            std::realloc(entries, capacity * sizeof *entries));
+      }
+      config_entry &entry = entries[count++];
+      std::memset(&entry, 0, sizeof entry);
+      entry.type = static_cast<std::uint32_t>(line[0]);
+      std::memcpy(entry.params, line, 2 * sizeof entry.params[0]);
+      entry.params_length = 2;
+    }
+    std::fclose(stream);
+    unsigned walked = 0;
+    for (std::size_t i = 0; i < count; ++i)
+      for (unsigned j = 0; j < entries[i].params_length; ++j)
+        walked += entries[i].params[j];
+    std::free(entries);
+    benchmark::DoNotOptimize(walked);
+  }
+  set_counters(state, file);
+  state.SetLabel(file.name);
+}
+
 int ignore_event(void *, const char *, const char *, const char *) { return 1; }
 
 void BM_ParseOnly(benchmark::State &state) {
@@ -162,17 +199,22 @@ void register_benchmarks() {
     const std::string on = "/" + files()[i].name;
     benchmark::RegisterBenchmark(("fgets_loop" + on).c_str(), BM_Fgets)
         ->Arg(index);
+    benchmark::RegisterBenchmark(("store_loop" + on).c_str(), BM_Store)
+        ->Arg(index);
     benchmark::RegisterBenchmark(("load" + on).c_str(), BM_Load)->Arg(index);
     benchmark::RegisterBenchmark(("parse_only" + on).c_str(), BM_ParseOnly)
         ->Arg(index);
     if (files()[i].lines < 10000 ||
         files()[i].name.find("crlf") != std::string::npos)
       continue;
-    for (const char *mode : {"fgets", "load"})
-      benchmark::RegisterBenchmark(
-          (std::string("cold_") + (mode[0] == 'f' ? "fgets_loop" : "load") + on)
-              .c_str(),
-          BM_Cold, mode)
+    for (const char *mode : {"fgets", "store", "load"})
+      benchmark::RegisterBenchmark((std::string("cold_") +
+                                    (mode[0] == 'f'   ? "fgets_loop"
+                                     : mode[0] == 's' ? "store_loop"
+                                                      : "load") +
+                                    on)
+                                       .c_str(),
+                                   BM_Cold, mode)
           ->Arg(index)
           ->UseManualTime()
           ->Iterations(files()[i].lines >= 1000000 ? 5 : 20);
@@ -202,8 +244,8 @@ public:
 
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\n%-18s %12s %12s %12s\n", "file", "load/fgets", "parse/fgets",
-                "cold l/f");
+    std::printf("\n%-18s %12s %12s %12s %12s %12s\n", "file", "load/fgets",
+                "load/store", "parse/fgets", "cold l/f", "cold l/s");
     for (const auto &entry : times_) {
       const std::map<std::string, double> &by_name = entry.second;
       auto ratio = [&by_name](const char *name, const char *reference) {
@@ -213,10 +255,12 @@ public:
                    ? 0.0
                    : it->second / base->second;
       };
-      std::printf("%-18s %12.2f %12.2f %12.2f\n", entry.first.c_str(),
-                  ratio("load", "fgets_loop"),
+      std::printf("%-18s %12.2f %12.2f %12.2f %12.2f %12.2f\n",
+                  entry.first.c_str(), ratio("load", "fgets_loop"),
+                  ratio("load", "store_loop"),
                   ratio("parse_only", "fgets_loop"),
-                  ratio("cold_load", "cold_fgets_loop"));
+                  ratio("cold_load", "cold_fgets_loop"),
+                  ratio("cold_load", "cold_store_loop"));
     }
   }
 
@@ -226,7 +270,51 @@ private:
 
 } // namespace
 
+// --alternate=N: after the benchmarks, N rounds over the 1M-line file, each
+// a cold fgets loop, a cold store loop and a cold load in turn (so that the
+// machine's drift falls on all three alike); prints the medians and the
+// ratios.
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+void alternate_cold_runs(int rounds) {
+  const bench_file *file = nullptr;
+  for (const bench_file &f : files())
+    if (f.name == "lines_1m")
+      file = &f;
+  if (file == nullptr || rounds < 1)
+    return;
+  std::map<std::string, std::vector<double>> times;
+  for (int i = 0; i < rounds; ++i)
+    for (const char *mode : {"fgets", "store", "load"})
+      times[mode].push_back(run_once(mode, *file));
+  const double fgets = median(times["fgets"]);
+  const double store = median(times["store"]);
+  const double load = median(times["load"]);
+  std::printf("\ncold, %s, medians of %d alternating rounds: fgets %.1f ms, "
+              "store %.1f ms, load %.1f ms; load/store %.2f, load/fgets "
+              "%.2f\n",
+              file->name.c_str(), rounds, fgets * 1e3, store * 1e3, load * 1e3,
+              load / store, load / fgets);
+}
+
+int alternate_rounds(int &argc, char **argv) {
+  int rounds = 0;
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--alternate=", 12) == 0)
+      rounds = std::atoi(argv[i] + 12);
+    else
+      argv[kept++] = argv[i];
+  }
+  argc = kept;
+  return rounds;
+}
+
 int main(int argc, char **argv) {
+  const int rounds = alternate_rounds(argc, argv);
   char dir[] = "/tmp/quelmix-bench-XXXXXX";
   if (mkdtemp(dir) == nullptr)
     return 1;
@@ -239,6 +327,7 @@ int main(int argc, char **argv) {
   // A filter that matches nothing is a mistake, not a pass.
   const std::size_t ran = benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
+  alternate_cold_runs(rounds);
   for (const bench_file &file : files())
     unlink(file.path.c_str());
   rmdir(dir);
