@@ -164,6 +164,34 @@ BENCHMARK(diff_commands)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
 
+// The record diff at its worst for an exact search: two files of N
+// commands that share none (range 1 == 0), or every value changed (1).
+// Goal: 100,000 commands compare in under a second either way.
+void diff_all_changed(benchmark::State &state) {
+  const auto commands = static_cast<int>(state.range(0));
+  const bool same_registers = state.range(1) != 0;
+  std::string old_text = "[register parameter]\n", new_text = old_text;
+  for (int i = 0; i < commands; ++i) {
+    old_text += "REG = " + std::to_string(i) + ", 7\n";
+    new_text += "REG = " +
+                std::to_string(same_registers ? i : i + commands) +
+                (same_registers ? ", 8\n" : ", 7\n");
+  }
+  for (auto _ : state) {
+    quelmix::loaded_file a, b;
+    quelmix::load_for_comparison(a, old_text);
+    quelmix::load_for_comparison(b, new_text);
+    benchmark::DoNotOptimize(quelmix::compare_records(a, b));
+  }
+}
+BENCHMARK(diff_all_changed)
+    ->Name("diff/all_changed")
+    ->ArgNames({"commands", "same_registers"})
+    ->Args({20000, 0})
+    ->Args({100000, 0})
+    ->Args({100000, 1})
+    ->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

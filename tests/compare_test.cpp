@@ -4,6 +4,7 @@
 // record differences on pairs of small files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -64,6 +65,71 @@ TEST(SequenceDiff, ShortestScriptThatTurnsOldIntoNew) {
     EXPECT_EQ(next_old, a.size());
     EXPECT_EQ(kept, longest_common_subsequence(a, b)) << "round " << round;
   }
+}
+
+// Rebuilds `b` from `a` and the script; the number of kept elements.
+std::size_t check_script(const std::vector<std::uint32_t> &a,
+                         const std::vector<std::uint32_t> &b,
+                         const std::vector<edit> &script) {
+  std::vector<std::uint32_t> rebuilt;
+  std::size_t kept = 0, next_old = 0;
+  for (const edit &e : script) {
+    if (e.op != edit_op::insert) {
+      EXPECT_EQ(e.old_index, next_old);
+      ++next_old;
+    }
+    if (e.op == edit_op::keep) {
+      EXPECT_EQ(a[e.old_index], b[e.new_index]);
+      ++kept;
+    }
+    if (e.op != edit_op::remove)
+      rebuilt.push_back(b[e.new_index]);
+  }
+  EXPECT_EQ(rebuilt, b);
+  EXPECT_EQ(next_old, a.size());
+  return kept;
+}
+
+// Large inputs: still a script that turns a into b; the fewest edits when
+// they are few, however long the sequences; and within reach when every
+// element differs or the sides share only repeated elements.
+TEST(SequenceDiff, LargeSequences) {
+  std::mt19937 random(7);
+  std::vector<std::uint32_t> a(60000);
+  for (std::size_t i = 0; i < a.size(); ++i)
+    a[i] = static_cast<std::uint32_t>(i % 3 == 0 ? 1 : i); // 1 repeats
+  struct large_case {
+    const char *name;
+    std::vector<std::uint32_t> b;
+    std::size_t least_kept;
+  };
+  std::vector<large_case> cases;
+  {
+    auto b = a; // 300 scattered insertions of a repeated element
+    for (int k = 0; k < 300; ++k)
+      b.insert(b.begin() + static_cast<std::ptrdiff_t>(random() % b.size()), 1);
+    cases.push_back({"scattered insertions", b, a.size()});
+  }
+  {
+    auto b = a; // every non-repeated element replaced
+    for (auto &x : b)
+      x = x == 1 ? 1 : x + 1000000;
+    cases.push_back({"every value changed", b, a.size() / 3});
+  }
+  {
+    std::vector<std::uint32_t> b(a.size());
+    for (std::size_t i = 0; i < b.size(); ++i)
+      b[i] = static_cast<std::uint32_t>(2000000 + i);
+    cases.push_back({"nothing shared", b, 0});
+  }
+  {
+    auto b = a; // two long runs swapped: more edits than an exact search
+    std::rotate(b.begin(), b.begin() + 25000, b.end());
+    cases.push_back({"runs swapped", b, 25000});
+  }
+  for (const large_case &c : cases)
+    EXPECT_GE(check_script(a, c.b, diff_sequences(a, c.b)), c.least_kept)
+        << c.name;
 }
 
 TEST(SequenceDiff, UnifiedDiffLikeDiffU) {
@@ -201,6 +267,86 @@ TEST(RecordDiff, PairsOfFiles) {
   };
   for (const pair_case &c : cases)
     EXPECT_EQ(summary(c.old_text, c.new_text), c.expected) << c.name;
+}
+
+// Changes in the file's own terms: values as each line spells them, a
+// changed DELAY as one change, each field with its own line.
+TEST(RecordDiff, ValuesAsTheFileSpellsThem) {
+  const struct {
+    const char *name;
+    std::string old_text, new_text;
+    std::vector<std::string> expected; // op, spelled values, lines
+  } cases[] = {
+      {"a register's value",
+       "[register parameter]\nREG = 0x0200, 0x0004\n",
+       "[register parameter]\n\nREG = 0x0200,0x0005 ; note\n",
+       {"~ 0x0200,0x0004 > 0x0200,0x0005 @2,3"}},
+      {"a changed DELAY in place",
+       "[board parameter]\nREG = 1, 2\nDELAY = 10\nREG = 3, 4\n",
+       "[board parameter]\nREG = 1, 2\nDELAY = 0x14\nREG = 3, 4\n",
+       {"~ 10 > 0x14 @3,3"}},
+      {"two DELAYs, one changed",
+       "[board parameter]\nDELAY = 1\nREG = 1, 2\nDELAY = 2\n",
+       "[board parameter]\nDELAY = 1\nREG = 1, 2\nDELAY = 3\n",
+       {"~ 2 > 3 @4,4"}},
+      {"a DELAY for a REG is no change",
+       "[board parameter]\nREG = 1, 2\n",
+       "[board parameter]\nDELAY = 2\n",
+       {"- 1,2 @2", "+ 2 @2"}},
+      {"text that is more than a number shows the stored value",
+       "[register parameter]\nREG = 0x10, 7 units\n",
+       "[register parameter]\nREG = 0x10, 8\n",
+       {"~ 0x10,7 > 0x10,8 @2,2"}},
+      {"camera fields",
+       "[camera parameter]\nI2C_ADDR = 0x0036\nSIZE = 0x500, 720\n",
+       "[camera parameter]\nSIZE = 0x780, 720\nI2C_ADDR = 0x0037\n",
+       {"camera SIZE 0x500 > 0x780 @3,2",
+        "camera I2C_ADDR 0x0036 > 0x0037 @2,3"}},
+      {"a control's fields on their own lines",
+       "[control parameter]\nCTRL_NAME = a\nSTEP = 1\nDEF = 0x10\n",
+       "[control parameter]\nCTRL_NAME = a\nDEF = 0x11\n\nSTEP = 2\n",
+       {"control STEP 1 > 2 @3,5", "control DEF 0x10 > 0x11 @4,3"}},
+  };
+  for (const auto &c : cases) {
+    loaded_file a, b;
+    load_for_comparison(a, c.old_text);
+    load_for_comparison(b, c.new_text);
+    const record_difference d = compare_records(a, b);
+    std::vector<std::string> got;
+    const auto spelled = [](const config_entry *e, std::uint16_t hex,
+                            const std::vector<std::string> &words) {
+      std::string v;
+      for (unsigned i = 0; e != nullptr && i < e->params_length; ++i)
+        v += (i ? "," : "") + spell_value(*e, hex, words, i);
+      return v;
+    };
+    for (const field_change &f : d.camera)
+      got.push_back("camera " + std::string(f.key->name) + " " +
+                    f.old_spelling + " > " + f.new_spelling + " @" +
+                    std::to_string(f.old_line) + "," +
+                    std::to_string(f.new_line));
+    for (const section_changes &s : d.commands)
+      for (const command_change &ch : s.changes)
+        got.push_back(
+            ch.op == change_op::insert
+                ? "+ " + spelled(ch.new_entry, ch.new_hex, ch.new_spelled) +
+                      " @" + std::to_string(ch.new_line)
+            : ch.op == change_op::remove
+                ? "- " + spelled(ch.old_entry, ch.old_hex, ch.old_spelled) +
+                      " @" + std::to_string(ch.old_line)
+                : "~ " + spelled(ch.old_entry, ch.old_hex, ch.old_spelled) +
+                      " > " +
+                      spelled(ch.new_entry, ch.new_hex, ch.new_spelled) + " @" +
+                      std::to_string(ch.old_line) + "," +
+                      std::to_string(ch.new_line));
+    for (const control_change &ch : d.controls)
+      for (const field_change &f : ch.fields)
+        got.push_back("control " + std::string(f.key->name) + " " +
+                      f.old_spelling + " > " + f.new_spelling + " @" +
+                      std::to_string(f.old_line) + "," +
+                      std::to_string(f.new_line));
+    EXPECT_EQ(got, c.expected) << c.name;
+  }
 }
 
 // A file compared with itself, or with its own formatting, shows nothing.

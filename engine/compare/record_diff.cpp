@@ -2,13 +2,16 @@
 #include "engine/compare/record_diff.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <string_view>
 #include <unordered_map>
 
 #include "engine/compare/sequence_diff.hpp"
 #include "engine/messages/words.hpp"
+#include "loader/convert.hpp"
 #include "loader/fields.hpp"
 
 namespace quelmix {
@@ -16,6 +19,37 @@ namespace {
 
 std::uint32_t section_of(const config_entry &e) {
   return e.type & ~CONFIG_KEY_MASK;
+}
+
+// The value of the entry on physical line `line` as the parser delivered
+// it; empty when the line is not one whole entry.
+std::string_view value_on_line(const loaded_file &f, std::int64_t line) {
+  const auto &lines = f.checked.lines;
+  if (!f.lines || line < 1 || line > static_cast<std::int64_t>(lines.size()))
+    return {};
+  const line_info &info = lines[static_cast<std::size_t>(line - 1)];
+  if (info.role != line_role::entry || !info.whole)
+    return {};
+  return f.lines->line_text(line).substr(info.value.begin,
+                                         info.value.end - info.value.begin);
+}
+
+// The numbers of a value as it writes them, piece by piece as the loader
+// splits it; a piece that is more than one number (or none) is empty.
+std::vector<std::string> spelled_numbers(std::string_view value) {
+  const std::string text(value);
+  std::vector<std::string> out;
+  for (const char *p = skip_empty_pieces(text.c_str()); *p != '\0';
+       p = skip_empty_pieces(piece_end(p))) {
+    const number_scan scan = scan_number(p);
+    const char *end = piece_end(p);
+    const char *rest = scan.end;
+    while (rest != end && (*rest == ' ' || *rest == '\t'))
+      ++rest;
+    const bool clean = scan.digits != scan.end && rest == end;
+    out.push_back(clean ? std::string(scan.begin, scan.end) : std::string());
+  }
+  return out;
 }
 
 // A command's content as a key: equal keys, equal commands.
@@ -60,13 +94,26 @@ struct command_side {
     const auto &o = file.checked.origins.commands;
     return positions[i] < o.size() ? o[positions[i]].hex : 0;
   }
+  std::vector<std::string> spelled(std::size_t i) const {
+    std::vector<std::string> out =
+        spelled_numbers(value_on_line(file, line(i)));
+    out.resize(at(i).params_length);
+    return out;
+  }
 };
 
-// A removal and an insertion of the same key and first value read as one
-// change in place ("REG 0x3008: 0x82 -> 0x02").
-bool same_target(const config_entry &a, const config_entry &b) {
-  return a.type == b.type && a.params_length > 0 && b.params_length > 0 &&
-         a.params[0] == b.params[0];
+// What a removal and an insertion must share to read as one change in
+// place ("REG 0x3008: 0x82 -> 0x02", "DELAY: 10 -> 20"): the section and
+// key, and the first value where it names a target. Commands without one
+// never pair.
+std::optional<std::string> target_of(const config_entry &e) {
+  std::string key(reinterpret_cast<const char *>(&e.type), sizeof e.type);
+  if (!first_value_is_target(e))
+    return key;
+  if (e.params_length == 0)
+    return std::nullopt;
+  key.append(reinterpret_cast<const char *>(&e.params[0]), sizeof e.params[0]);
+  return key;
 }
 
 command_change side_change(change_op op, const command_side &old_side,
@@ -78,47 +125,61 @@ command_change side_change(change_op op, const command_side &old_side,
     c.old_index = old_side.positions[i];
     c.old_line = old_side.line(i);
     c.old_hex = old_side.hex(i);
+    c.old_spelled = old_side.spelled(i);
   }
   if (op != change_op::remove) {
     c.new_entry = &new_side.at(j);
     c.new_index = new_side.positions[j];
     c.new_line = new_side.line(j);
     c.new_hex = new_side.hex(j);
+    c.new_spelled = new_side.spelled(j);
   }
   return c;
 }
 
 // The removals and insertions of one stretch between kept commands, with
-// pairs of the same target turned into changes.
+// pairs of the same target turned into changes: each removal pairs with
+// the first insertion of its target not yet passed, and the insertions
+// before that one are listed before the change.
 void add_stretch(section_changes &out, const command_side &a,
                  const std::vector<std::size_t> &removed, const command_side &b,
                  const std::vector<std::size_t> &inserted) {
-  std::vector<bool> paired(inserted.size(), false);
-  std::size_t next = 0;
-  for (std::size_t i : removed) {
-    std::size_t match = next;
-    while (match < inserted.size() &&
-           (paired[match] || !same_target(a.at(i), b.at(inserted[match]))))
-      ++match;
-    if (match < inserted.size()) {
-      for (std::size_t j = next; j < match; ++j)
-        if (!paired[j]) {
-          out.changes.push_back(
-              side_change(change_op::insert, a, 0, b, inserted[j]));
-          paired[j] = true;
-        }
-      out.changes.push_back(
-          side_change(change_op::change, a, i, b, inserted[match]));
-      paired[match] = true;
-      next = match + 1;
-    } else {
-      out.changes.push_back(side_change(change_op::remove, a, i, b, 0));
-    }
-  }
+  // The insertions of each target, in order, and how many of them have
+  // been passed.
+  std::unordered_map<std::string,
+                     std::pair<std::vector<std::size_t>, std::size_t>>
+      by_target;
+  by_target.reserve(inserted.size());
   for (std::size_t j = 0; j < inserted.size(); ++j)
-    if (!paired[j])
+    if (const auto target = target_of(b.at(inserted[j])))
+      by_target[*target].first.push_back(j);
+  std::size_t next = 0; // every insertion before it is listed
+  for (std::size_t i : removed) {
+    std::optional<std::size_t> match;
+    if (const auto target = target_of(a.at(i))) {
+      const auto found = by_target.find(*target);
+      if (found != by_target.end()) {
+        auto &[list, passed] = found->second;
+        while (passed < list.size() && list[passed] < next)
+          ++passed;
+        if (passed < list.size())
+          match = list[passed++];
+      }
+    }
+    if (!match) {
+      out.changes.push_back(side_change(change_op::remove, a, i, b, 0));
+      continue;
+    }
+    for (; next < *match; ++next)
       out.changes.push_back(
-          side_change(change_op::insert, a, 0, b, inserted[j]));
+          side_change(change_op::insert, a, 0, b, inserted[next]));
+    out.changes.push_back(
+        side_change(change_op::change, a, i, b, inserted[*match]));
+    next = *match + 1;
+  }
+  for (; next < inserted.size(); ++next)
+    out.changes.push_back(
+        side_change(change_op::insert, a, 0, b, inserted[next]));
 }
 
 section_changes compare_section(std::uint32_t section, const command_side &a,
@@ -128,6 +189,7 @@ section_changes compare_section(std::uint32_t section, const command_side &a,
     return ids.emplace(content_of(e), static_cast<std::uint32_t>(ids.size()))
         .first->second;
   };
+  ids.reserve(a.positions.size() + b.positions.size());
   std::vector<std::uint32_t> x, y;
   for (std::size_t i = 0; i < a.positions.size(); ++i)
     x.push_back(id_of(a.at(i)));
@@ -195,47 +257,112 @@ void compare_commands(record_difference &d, const loaded_file &a,
   }
 }
 
+// Where each key of one side's record was set: a line per key (0: not
+// set), by index in schema::keys.
+using key_lines = std::array<std::int64_t, schema::KEY_COUNT>;
+
+key_lines camera_lines(const loaded_file &f) {
+  key_lines out{};
+  std::copy(std::begin(f.checked.origins.camera_line),
+            std::end(f.checked.origins.camera_line), out.begin());
+  return out;
+}
+
+// The lines of a control's keys: the entries from its header to the next
+// header (the last one of a key is what the record holds).
+key_lines control_lines(const loaded_file &f, std::size_t control) {
+  key_lines out{};
+  const auto &headers = f.checked.origins.controls;
+  const auto &lines = f.checked.lines;
+  if (control >= headers.size() || !f.lines)
+    return out;
+  for (auto line = static_cast<std::size_t>(headers[control]);
+       line < lines.size() && lines[line].role != line_role::header; ++line) {
+    const line_info &info = lines[line];
+    if (info.role != line_role::entry || !info.whole)
+      continue;
+    const std::string_view name =
+        f.lines->line_text(static_cast<std::int64_t>(line) + 1)
+            .substr(info.name.begin, info.name.end - info.name.begin);
+    if (const schema::key_spec *key =
+            schema::find_key(schema::record_kind::control, name))
+      out[schema::index_of(*key)] = static_cast<std::int64_t>(line) + 1;
+  }
+  return out;
+}
+
+// A field's number as the line that set it writes it: the n-th number of
+// a pair, all numbers of a byte pair, the number of any other key.
+std::string field_spelling(const loaded_file &f, std::int64_t line,
+                           const schema::key_spec &key, bool second) {
+  const std::vector<std::string> numbers =
+      spelled_numbers(value_on_line(f, line));
+  if (key.how == schema::conversion::pair)
+    return numbers.size() == 2 ? numbers[second ? 1 : 0] : std::string();
+  if (numbers.empty() || numbers.size() > 2 ||
+      (numbers.size() == 2 && key.how != schema::conversion::byte_pair))
+    return {};
+  std::string out;
+  for (const std::string &n : numbers) {
+    if (n.empty())
+      return {};
+    out += (out.empty() ? "" : ", ") + n;
+  }
+  return out;
+}
+
+// One side of a field comparison: a record of the kind, the file it came
+// from and where each key was set.
+struct field_side {
+  const void *record;
+  const loaded_file &file;
+  const key_lines &lines;
+};
+
 // The fields of a record kind's keys that differ between two records.
 std::vector<field_change> compare_fields(schema::record_kind kind,
-                                         const void *a, const void *b,
-                                         const loaded_file *old_file,
-                                         const loaded_file *new_file) {
+                                         const field_side &a,
+                                         const field_side &b) {
   std::vector<field_change> out;
   for (const schema::key_spec &key : schema::keys) {
     if (key.record != kind)
       continue;
     const std::size_t index = schema::index_of(key);
-    const auto line = [&](const loaded_file *f) -> std::int64_t {
-      return f != nullptr ? f->checked.origins.camera_line[index] : 0;
-    };
-    const bool hex =
-        (new_file != nullptr && new_file->checked.origins.camera_hex[index]) ||
-        (old_file != nullptr && old_file->checked.origins.camera_hex[index]);
+    const std::int64_t old_line = a.lines[index], new_line = b.lines[index];
     if (key.how == schema::conversion::text) {
-      const std::string x(text_field(a, key.field),
-                          strnlen(text_field(a, key.field), key.field.size));
-      const std::string y(text_field(b, key.field),
-                          strnlen(text_field(b, key.field), key.field.size));
+      const std::string x(
+          text_field(a.record, key.field),
+          strnlen(text_field(a.record, key.field), key.field.size));
+      const std::string y(
+          text_field(b.record, key.field),
+          strnlen(text_field(b.record, key.field), key.field.size));
       if (x != y)
-        out.push_back({&key, key.field.name, 0, 0, x, y, false, line(old_file),
-                       line(new_file)});
+        out.push_back(
+            {&key, key.field.name, 0, 0, x, y, false, old_line, new_line});
       continue;
     }
+    const bool hex = kind == schema::record_kind::camera &&
+                     (b.file.checked.origins.camera_hex[index] ||
+                      a.file.checked.origins.camera_hex[index]);
     for (const schema::field_ref *field : {&key.field, &key.second}) {
       if (field->size == 0)
         continue;
-      const std::int64_t x = read_number(a, *field);
-      const std::int64_t y = read_number(b, *field);
-      if (x != y)
-        out.push_back({&key,
-                       field->name,
-                       x,
-                       y,
-                       {},
-                       {},
-                       hex,
-                       line(old_file),
-                       line(new_file)});
+      const std::int64_t x = read_number(a.record, *field);
+      const std::int64_t y = read_number(b.record, *field);
+      if (x == y)
+        continue;
+      const bool second = field == &key.second;
+      out.push_back({&key,
+                     field->name,
+                     x,
+                     y,
+                     {},
+                     {},
+                     hex,
+                     old_line,
+                     new_line,
+                     field_spelling(a.file, old_line, key, second),
+                     field_spelling(b.file, new_line, key, second)});
     }
   }
   return out;
@@ -266,8 +393,10 @@ control_change compare_control(const loaded_file &a, std::size_t i,
   const auto &bo = b.checked.origins.controls;
   c.old_line = i < ao.size() ? ao[i] : 0;
   c.new_line = j < bo.size() ? bo[j] : 0;
-  c.fields =
-      compare_fields(schema::record_kind::control, &x, &y, nullptr, nullptr);
+  const key_lines old_lines = control_lines(a, i),
+                  new_lines = control_lines(b, j);
+  c.fields = compare_fields(schema::record_kind::control, {&x, a, old_lines},
+                            {&y, b, new_lines});
   c.code_added = x.code == nullptr && y.code != nullptr;
   c.code_removed = x.code != nullptr && y.code == nullptr;
   c.code_diff = unified_diff(code_of(x), code_of(y));
@@ -330,7 +459,9 @@ void compare_controls(record_difference &d, const loaded_file &a,
 } // namespace
 
 void load_for_comparison(loaded_file &file, std::string_view bytes) {
-  file.checked = check_text(bytes, file.record, {false, true});
+  file.text.assign(bytes);
+  file.lines.emplace(file.text);
+  file.checked = check_text(file.text, file.record, {true, true});
 }
 
 record_difference compare_records(const loaded_file &a, const loaded_file &b) {
@@ -338,8 +469,10 @@ record_difference compare_records(const loaded_file &a, const loaded_file &b) {
   d.old_result = a.checked.report.parse.line;
   d.new_result = b.checked.report.parse.line;
   d.results_differ = d.old_result != d.new_result;
+  const key_lines old_lines = camera_lines(a), new_lines = camera_lines(b);
   d.camera =
-      compare_fields(schema::record_kind::camera, &a.record, &b.record, &a, &b);
+      compare_fields(schema::record_kind::camera, {&a.record, a, old_lines},
+                     {&b.record, b, new_lines});
   compare_commands(d, a, b);
   compare_controls(d, a, b);
   return d;
@@ -348,6 +481,18 @@ record_difference compare_records(const loaded_file &a, const loaded_file &b) {
 std::string section_name(std::uint32_t code) {
   const schema::section_spec *s = schema::section_with_code(code);
   return s != nullptr ? std::string(s->name()) : spell_hex(code);
+}
+
+bool first_value_is_target(const config_entry &entry) {
+  return (entry.type & CONFIG_KEY_MASK) != CONFIG_KEY_DELAY;
+}
+
+std::string spell_value(const config_entry &entry, std::uint16_t hex,
+                        const std::vector<std::string> &spelled, unsigned i) {
+  if (i < spelled.size() && !spelled[i].empty())
+    return spelled[i];
+  return (hex >> i) & 1 ? spell_hex(entry.params[i])
+                        : std::to_string(entry.params[i]);
 }
 
 std::string spell_command(const config_entry &entry, std::uint16_t hex) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,13 @@
 
 namespace quelmix {
 
-// One side of a comparison: a record, its check (with origins) and the
-// file's name.
+// One side of a comparison: a record, its check (with origins and what
+// each line is), the file's name and its text, so that values can be shown
+// as the file spells them.
 struct loaded_file {
   std::string name;
+  std::string text;
+  std::optional<line_index> lines;
   camera_config record{};
   checked_text checked;
 
@@ -43,17 +47,28 @@ struct field_change {
   std::string old_text, new_text;
   bool hex = false; // the file wrote the number in hex
   std::int64_t old_line = 0, new_line = 0;
+  // The numbers as the line that set them writes them ("0x0036"); empty
+  // where that is not known or the text is more than a number.
+  std::string old_spelling, new_spelling;
 };
 
-// A command inserted, removed, or changed in place (the same key and the
-// same first value, e.g. the same register).
+// A command inserted, removed, or changed in place: the same key and the
+// same first value (e.g. the same register), or for a DELAY, a DELAY in
+// the same place.
 struct command_change {
   change_op op;
   const config_entry *old_entry = nullptr, *new_entry = nullptr;
   std::size_t old_index = 0, new_index = 0; // positions in `configs`
   std::int64_t old_line = 0, new_line = 0;
   std::uint16_t old_hex = 0, new_hex = 0; // values written in hex
+  // Each value as its line writes it ("0x0200"), one per stored value;
+  // empty when a value's text is more than a number.
+  std::vector<std::string> old_spelled, new_spelled;
 };
+
+// Whether a command's first value names what it writes to (a register, a
+// VRCMD's command), so that a change keeps it: all but DELAY.
+bool first_value_is_target(const config_entry &entry);
 
 // The commands of one section and variant.
 struct section_changes {
@@ -97,5 +112,10 @@ std::string section_name(std::uint32_t code);
 // A command as a file would write it: "REG 0x3008, 0x82" (values in hex
 // where `hex` says the file wrote them so).
 std::string spell_command(const config_entry &entry, std::uint16_t hex);
+
+// Value `i` of a command as its file writes it: the spelling when known,
+// else the number (in hex where `hex` says so).
+std::string spell_value(const config_entry &entry, std::uint16_t hex,
+                        const std::vector<std::string> &spelled, unsigned i);
 
 } // namespace quelmix

@@ -2,6 +2,7 @@
 #include "engine/compare/sequence_diff.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -28,16 +29,22 @@ struct snake {
 struct frontiers {
   std::vector<std::ptrdiff_t> forward, backward;
   std::ptrdiff_t offset;
+  // How many anchored boxes enclose the one at hand: a bound keeps the
+  // stack shallow on inputs made to nest them.
+  int anchoring = 0;
 };
 
-// Myers' middle snake of `b`: the forward search from the top left and the
-// backward search from the bottom right meet on it.
-snake middle_snake(const ids &a, const ids &b, const box &r, frontiers &f) {
+// Myers' middle snake of `r`: the forward search from the top left and the
+// backward search from the bottom right meet on it. None when the two
+// searches have not met after `bound` steps each: the box differs too much
+// for an exact search to be worth its cost.
+std::optional<snake> middle_snake(const ids &a, const ids &b, const box &r,
+                                  frontiers &f, std::ptrdiff_t bound) {
   const auto n = static_cast<std::ptrdiff_t>(r.old_size());
   const auto m = static_cast<std::ptrdiff_t>(r.new_size());
   const std::ptrdiff_t delta = n - m;
   const bool odd = (delta & 1) != 0;
-  const std::ptrdiff_t most = (n + m + 1) / 2;
+  const std::ptrdiff_t most = std::min((n + m + 1) / 2, bound);
   const auto at_a = [&](std::ptrdiff_t x) {
     return a[r.old_begin + static_cast<std::size_t>(x)];
   };
@@ -63,10 +70,10 @@ snake middle_snake(const ids &a, const ids &b, const box &r, frontiers &f) {
       const std::ptrdiff_t back = delta - k; // the same diagonal, reversed
       if (odd && back >= -(d - 1) && back <= d - 1 &&
           x + bw[static_cast<std::size_t>(o + back)] >= n)
-        return {r.old_begin + static_cast<std::size_t>(x0),
-                r.new_begin + static_cast<std::size_t>(y0),
-                r.old_begin + static_cast<std::size_t>(x),
-                r.new_begin + static_cast<std::size_t>(y)};
+        return snake{r.old_begin + static_cast<std::size_t>(x0),
+                     r.new_begin + static_cast<std::size_t>(y0),
+                     r.old_begin + static_cast<std::size_t>(x),
+                     r.new_begin + static_cast<std::size_t>(y)};
     }
     for (std::ptrdiff_t k = -d; k <= d; k += 2) {
       const auto i = static_cast<std::size_t>(o + k);
@@ -81,25 +88,93 @@ snake middle_snake(const ids &a, const ids &b, const box &r, frontiers &f) {
       const std::ptrdiff_t forth = delta - k;
       if (!odd && forth >= -d && forth <= d &&
           x + fw[static_cast<std::size_t>(o + forth)] >= n)
-        return {r.old_begin + static_cast<std::size_t>(n - x),
-                r.new_begin + static_cast<std::size_t>(m - y),
-                r.old_begin + static_cast<std::size_t>(n - x0),
-                r.new_begin + static_cast<std::size_t>(m - y0)};
+        return snake{r.old_begin + static_cast<std::size_t>(n - x),
+                     r.new_begin + static_cast<std::size_t>(m - y),
+                     r.old_begin + static_cast<std::size_t>(n - x0),
+                     r.new_begin + static_cast<std::size_t>(m - y0)};
     }
   }
-  return {r.old_begin, r.new_begin, r.old_begin, r.new_begin}; // unreachable
+  return std::nullopt;
 }
 
-void keep(std::vector<edit> &out, std::size_t x, std::size_t y,
-          std::size_t count) {
+// Pairs of equal elements that the script keeps, (old, new), in order.
+using pairs = std::vector<std::pair<std::size_t, std::size_t>>;
+
+void keep(pairs &out, std::size_t x, std::size_t y, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i)
-    out.push_back({edit_op::keep, x + i, y + i});
+    out.emplace_back(x + i, y + i);
 }
 
-// The script of `r`, appended to `out` in order. Recursion halves the edits
+// How far the exact search of one box may go before it gives up: far
+// enough that every script of up to 2 * SEARCH_BOUND edits is found
+// exactly, near enough that a box of N elements costs O(N * SEARCH_BOUND)
+// at worst.
+constexpr std::ptrdiff_t SEARCH_BOUND = 512;
+
+void match_box(const ids &a, const ids &b, box r, frontiers &f, pairs &out);
+
+// A box the exact search gave up on: the elements that occur once in each
+// side of it and in the same order on both (the longest such chain, by
+// patience sorting) are kept, and what lies between two of them is matched
+// on its own. Without such elements the box is left as it is: all of its
+// old side removed, all of its new side inserted.
+void match_by_anchors(const ids &a, const ids &b, const box &r, frontiers &f,
+                      pairs &out) {
+  constexpr int MOST_ANCHORING = 16;
+  if (f.anchoring == MOST_ANCHORING)
+    return;
+  std::unordered_map<std::uint32_t, std::pair<std::size_t, std::size_t>> seen;
+  constexpr std::size_t NONE = static_cast<std::size_t>(-1);
+  for (std::size_t x = r.old_begin; x < r.old_end; ++x) {
+    auto &s = seen.try_emplace(a[x], 0, NONE).first->second;
+    s.first = s.first == 0 ? x + 1 : NONE; // old position + 1, or NONE
+  }
+  std::vector<std::pair<std::size_t, std::size_t>> unique; // (new, old)
+  for (std::size_t y = r.new_begin; y < r.new_end; ++y) {
+    const auto it = seen.find(b[y]);
+    if (it == seen.end() || it->second.first == NONE)
+      continue;
+    it->second.second = it->second.second == NONE ? y : NONE - 1;
+  }
+  for (const auto &[id, s] : seen)
+    if (s.first != NONE && s.second < NONE - 1)
+      unique.emplace_back(s.first - 1, s.second);
+  std::sort(unique.begin(), unique.end());
+  // The longest chain of (old, new) rising in both.
+  std::vector<std::size_t> tops, before(unique.size(), NONE);
+  for (std::size_t i = 0; i < unique.size(); ++i) {
+    const auto at = std::lower_bound(
+        tops.begin(), tops.end(), unique[i].second,
+        [&](std::size_t t, std::size_t y) { return unique[t].second < y; });
+    if (at != tops.begin())
+      before[i] = *(at - 1);
+    if (at == tops.end())
+      tops.push_back(i);
+    else
+      *at = i;
+  }
+  std::vector<std::size_t> chain;
+  for (std::size_t i = tops.empty() ? NONE : tops.back(); i != NONE;
+       i = before[i])
+    chain.push_back(i);
+  std::reverse(chain.begin(), chain.end());
+  std::size_t x = r.old_begin, y = r.new_begin;
+  ++f.anchoring;
+  for (std::size_t i : chain) {
+    const auto [u, v] = unique[i];
+    match_box(a, b, {x, u, y, v}, f, out);
+    out.emplace_back(u, v);
+    x = u + 1;
+    y = v + 1;
+  }
+  if (!chain.empty())
+    match_box(a, b, {x, r.old_end, y, r.new_end}, f, out);
+  --f.anchoring;
+}
+
+// The pairs of `r`, appended to `out` in order. Recursion halves the edits
 // each time, so its depth stays near log2(D).
-void diff_box(const ids &a, const ids &b, box r, frontiers &f,
-              std::vector<edit> &out) {
+void match_box(const ids &a, const ids &b, box r, frontiers &f, pairs &out) {
   std::size_t prefix = 0;
   while (r.old_begin + prefix < r.old_end && r.new_begin + prefix < r.new_end &&
          a[r.old_begin + prefix] == b[r.new_begin + prefix])
@@ -113,18 +188,30 @@ void diff_box(const ids &a, const ids &b, box r, frontiers &f,
     ++suffix;
   r.old_end -= suffix;
   r.new_end -= suffix;
-  if (r.old_size() == 0 || r.new_size() == 0) {
-    for (std::size_t x = r.old_begin; x < r.old_end; ++x)
-      out.push_back({edit_op::remove, x, r.new_begin});
-    for (std::size_t y = r.new_begin; y < r.new_end; ++y)
-      out.push_back({edit_op::insert, r.old_end, y});
-  } else {
-    const snake s = middle_snake(a, b, r, f);
-    diff_box(a, b, {r.old_begin, s.x, r.new_begin, s.y}, f, out);
-    keep(out, s.x, s.y, s.u - s.x);
-    diff_box(a, b, {s.u, r.old_end, s.v, r.new_end}, f, out);
+  if (r.old_size() != 0 && r.new_size() != 0) {
+    if (const std::optional<snake> s = middle_snake(a, b, r, f, SEARCH_BOUND)) {
+      match_box(a, b, {r.old_begin, s->x, r.new_begin, s->y}, f, out);
+      keep(out, s->x, s->y, s->u - s->x);
+      match_box(a, b, {s->u, r.old_end, s->v, r.new_end}, f, out);
+    } else {
+      match_by_anchors(a, b, r, f, out);
+    }
   }
   keep(out, r.old_end, r.new_end, suffix);
+}
+
+// The positions of the elements of `x` that occur somewhere in `y`: no
+// script keeps any other, so the search never needs to see them.
+std::vector<std::size_t> shared_positions(const ids &x, const ids &y) {
+  std::unordered_map<std::uint32_t, bool> in_y;
+  in_y.reserve(y.size());
+  for (std::uint32_t id : y)
+    in_y.emplace(id, true);
+  std::vector<std::size_t> out;
+  for (std::size_t i = 0; i < x.size(); ++i)
+    if (in_y.count(x[i]) != 0)
+      out.push_back(i);
+  return out;
 }
 
 // Interns lines: equal lines get equal ids.
@@ -155,36 +242,43 @@ std::string hunk_range(std::size_t first, std::size_t count) {
 } // namespace
 
 std::vector<edit> diff_sequences(const ids &old_ids, const ids &new_ids) {
-  std::vector<edit> out;
-  out.reserve(std::max(old_ids.size(), new_ids.size()));
-  const std::size_t span = old_ids.size() + new_ids.size() + 2;
+  // Elements found only on one side are removed or inserted by every
+  // shortest script: set them aside, match the rest, and map back.
+  const std::vector<std::size_t> old_shared =
+      shared_positions(old_ids, new_ids);
+  const std::vector<std::size_t> new_shared =
+      shared_positions(new_ids, old_ids);
+  ids a, b;
+  a.reserve(old_shared.size());
+  b.reserve(new_shared.size());
+  for (std::size_t i : old_shared)
+    a.push_back(old_ids[i]);
+  for (std::size_t j : new_shared)
+    b.push_back(new_ids[j]);
+  const std::size_t span = a.size() + b.size() + 2;
   frontiers f{std::vector<std::ptrdiff_t>(2 * span + 2),
               std::vector<std::ptrdiff_t>(2 * span + 2),
               static_cast<std::ptrdiff_t>(span)};
-  diff_box(old_ids, new_ids, {0, old_ids.size(), 0, new_ids.size()}, f, out);
-  // Within each run of changes, what goes before what comes, as diff -u
-  // shows them.
-  for (auto run = out.begin(); run != out.end();) {
-    const auto end = std::find_if(
-        run, out.end(), [](const edit &e) { return e.op == edit_op::keep; });
-    if (run != end) {
-      std::size_t old_start = run->old_index, new_start = run->new_index;
-      for (auto e = run; e != end; ++e) {
-        old_start = std::min(old_start, e->old_index);
-        new_start = std::min(new_start, e->new_index);
-      }
-      const auto inserts = std::stable_partition(
-          run, end, [](const edit &e) { return e.op == edit_op::remove; });
-      const auto removed = static_cast<std::size_t>(inserts - run);
-      for (auto e = run; e != end; ++e) {
-        if (e->op == edit_op::remove)
-          e->new_index = new_start;
-        else
-          e->old_index = old_start + removed;
-      }
-    }
-    run = end == out.end() ? end : end + 1;
+  pairs kept;
+  match_box(a, b, {0, a.size(), 0, b.size()}, f, kept);
+  // Each run of changes lists its removals before its insertions, as
+  // diff -u shows them.
+  std::vector<edit> out;
+  out.reserve(old_ids.size() + new_ids.size());
+  std::size_t x = 0, y = 0;
+  const auto changes_up_to = [&](std::size_t u, std::size_t v) {
+    for (; x < u; ++x)
+      out.push_back({edit_op::remove, x, y});
+    for (; y < v; ++y)
+      out.push_back({edit_op::insert, u, y});
+  };
+  for (const auto &[i, j] : kept) {
+    const std::size_t u = old_shared[i], v = new_shared[j];
+    changes_up_to(u, v);
+    out.push_back({edit_op::keep, u, v});
+    ++x, ++y;
   }
+  changes_up_to(old_ids.size(), new_ids.size());
   return out;
 }
 

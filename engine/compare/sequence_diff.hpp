@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The shortest edit script between two sequences (Myers' O((N+M)D)
-// algorithm in linear space, with its middle snake), and unified diffs of
+// Edit scripts between two sequences (Myers' O((N+M)D) algorithm in linear
+// space, with its middle snake, bounded for large differences), and
+// unified diffs of
 // text lines built on it: what the record diff, the checker's --diff and
 // the code of controls are compared with.
 #pragma once
@@ -23,10 +24,15 @@ struct edit {
   std::size_t new_index;
 };
 
-// The shortest script that turns `old_ids` into `new_ids`, equal elements
-// being equal ids (see intern_lines). Its removals and insertions are as
-// few as can be, and it runs in O((N+M)D) time and O(N+M) space, so that
-// two large sequences with few differences compare fast.
+// A script that turns `old_ids` into `new_ids`, equal elements being equal
+// ids (see intern_lines). Elements that occur on one side only are set
+// aside first (every shortest script removes or inserts them). The rest is
+// searched exactly (Myers, O((N+M)D) time, O(N+M) space) as long as a box
+// needs at most about a thousand edits, so that a script of that size or
+// less is the shortest; a box that needs more is cut at the elements that
+// occur once in each side of it (in the order both give them), and a box
+// without such elements is listed as removed and inserted whole. So two
+// large sequences compare in near-linear time, however much they differ.
 std::vector<edit> diff_sequences(const std::vector<std::uint32_t> &old_ids,
                                  const std::vector<std::uint32_t> &new_ids);
 

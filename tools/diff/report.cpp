@@ -45,6 +45,9 @@ std::string lines_words(std::int64_t old_line, std::int64_t new_line) {
 std::string value_words(const field_change &f, bool old_side) {
   if (f.key->how == schema::conversion::text)
     return quoted(terminal_safe(old_side ? f.old_text : f.new_text), 128);
+  const std::string &spelling = old_side ? f.old_spelling : f.new_spelling;
+  if (!spelling.empty())
+    return spelling;
   return spell_number(old_side ? f.old_number : f.new_number, f.hex);
 }
 
@@ -57,13 +60,10 @@ std::string field_words(const field_change &f) {
 }
 
 std::string value_list(const config_entry &e, std::uint16_t hex,
-                       unsigned from) {
+                       const std::vector<std::string> &spelled, unsigned from) {
   std::string out;
-  for (unsigned i = from; i < e.params_length; ++i) {
-    out += i == from ? "" : ", ";
-    out +=
-        (hex >> i) & 1 ? spell_hex(e.params[i]) : std::to_string(e.params[i]);
-  }
+  for (unsigned i = from; i < e.params_length; ++i)
+    out += (i == from ? "" : ", ") + spell_value(e, hex, spelled, i);
   return out.empty() ? "(no values)" : out;
 }
 
@@ -73,28 +73,41 @@ std::string key_name(const config_entry &e) {
   return key != nullptr ? std::string(key->name) : "?";
 }
 
-// "REG 0x3008: 0x82 -> 0x02": the target, then what follows it.
+// A command as its file writes it: "REG 0x0200, 0x0004".
+std::string command_words(const config_entry &e, std::uint16_t hex,
+                          const std::vector<std::string> &spelled) {
+  return e.params_length == 0
+             ? key_name(e)
+             : key_name(e) + " " + value_list(e, hex, spelled, 0);
+}
+
+// "REG 0x3008: 0x82 -> 0x02": the target, then what follows it;
+// "DELAY: 10 -> 20" for a command without a target.
 std::string change_words(const command_change &c) {
   const config_entry &o = *c.old_entry, &n = *c.new_entry;
-  const std::string first = (c.old_hex & 1) != 0 ? spell_hex(o.params[0])
-                                                 : std::to_string(o.params[0]);
-  return key_name(o) + " " + first + ": " + value_list(o, c.old_hex, 1) +
-         ARROW + value_list(n, c.new_hex, 1);
+  if (!first_value_is_target(o))
+    return key_name(o) + ": " + value_list(o, c.old_hex, c.old_spelled, 0) +
+           ARROW + value_list(n, c.new_hex, c.new_spelled, 0);
+  return key_name(o) + " " + spell_value(o, c.old_hex, c.old_spelled, 0) +
+         ": " + value_list(o, c.old_hex, c.old_spelled, 1) + ARROW +
+         value_list(n, c.new_hex, c.new_spelled, 1);
 }
 
 // "2 values (0x3008, 0x82)".
-std::string counted_values(const config_entry &e, std::uint16_t hex) {
+std::string counted_values(const config_entry &e, std::uint16_t hex,
+                           const std::vector<std::string> &spelled) {
   return counted(e.params_length, "value") +
-         (e.params_length > 0 ? " (" + value_list(e, hex, 0) + ")" : "");
+         (e.params_length > 0 ? " (" + value_list(e, hex, spelled, 0) + ")"
+                              : "");
 }
 
 std::string command_text(const command_change &c) {
   switch (c.op) {
   case change_op::insert:
-    return "+ " + spell_command(*c.new_entry, c.new_hex) +
+    return "+ " + command_words(*c.new_entry, c.new_hex, c.new_spelled) +
            lines_words(0, c.new_line);
   case change_op::remove:
-    return "- " + spell_command(*c.old_entry, c.old_hex) +
+    return "- " + command_words(*c.old_entry, c.old_hex, c.old_spelled) +
            lines_words(c.old_line, 0);
   case change_op::change:
     break;
@@ -123,7 +136,7 @@ void control_text(writer &w, const control_change &c) {
   const std::string name = control_name(c.old_control, c.old_index);
   for (const field_change &f : c.fields)
     w.line(YELLOW, "~ " + name + ": " + field_words(f) +
-                       lines_words(c.old_line, c.new_line));
+                       lines_words(f.old_line, f.new_line));
   if (c.code_diff.empty() && !c.code_added && !c.code_removed)
     return;
   w.line(YELLOW, "~ " + name + ": code" +
@@ -223,10 +236,24 @@ std::string json_values(const config_entry &e) {
   return out + "]";
 }
 
-std::string json_side(const config_entry *e, std::int64_t line) {
+// The values as the file writes them, one string per value.
+std::string json_spelled(const config_entry &e, std::uint16_t hex,
+                         const std::vector<std::string> &spelled) {
+  std::string out = "[";
+  for (unsigned i = 0; i < e.params_length; ++i) {
+    out += i == 0 ? "" : ", ";
+    append_json_string(out, spell_value(e, hex, spelled, i));
+  }
+  return out + "]";
+}
+
+std::string json_side(const config_entry *e, std::int64_t line,
+                      std::uint16_t hex,
+                      const std::vector<std::string> &spelled) {
   if (e == nullptr)
     return "null";
   return "{\"values\": " + json_values(*e) +
+         ", \"spelled\": " + json_spelled(*e, hex, spelled) +
          ", \"line\": " + std::to_string(line) + "}";
 }
 
@@ -243,6 +270,10 @@ std::string json_field(const field_change &f) {
   } else {
     out += std::to_string(f.old_number) +
            ", \"new\": " + std::to_string(f.new_number);
+    out += ", \"old_spelled\": ";
+    append_json_string(out, value_words(f, true));
+    out += ", \"new_spelled\": ";
+    append_json_string(out, value_words(f, false));
   }
   return out + ", \"old_line\": " + std::to_string(f.old_line) +
          ", \"new_line\": " + std::to_string(f.new_line) + "}";
@@ -262,8 +293,10 @@ std::string json_command(const command_change &c) {
   std::string out =
       "{\"op\": \"" + std::string(op_name(c.op)) + "\", \"kind\": ";
   append_json_string(out, key != nullptr ? key->name : "");
-  return out + ", \"old\": " + json_side(c.old_entry, c.old_line) +
-         ", \"new\": " + json_side(c.new_entry, c.new_line) + "}";
+  return out + ", \"old\": " +
+         json_side(c.old_entry, c.old_line, c.old_hex, c.old_spelled) +
+         ", \"new\": " +
+         json_side(c.new_entry, c.new_line, c.new_hex, c.new_spelled) + "}";
 }
 
 std::string json_name(const control_entry *c) {
@@ -349,17 +382,17 @@ std::string difference_lines(const record_difference &d) {
     for (const command_change &c : s.changes) {
       const std::string where = section_name(s.section) + ": command ";
       if (c.op == change_op::insert)
-        out += where + std::to_string(c.new_index + 1) +
-               " added: " + spell_command(*c.new_entry, c.new_hex) + "\n";
+        out += where + std::to_string(c.new_index + 1) + " added: " +
+               command_words(*c.new_entry, c.new_hex, c.new_spelled) + "\n";
       else if (c.op == change_op::remove)
-        out += where + std::to_string(c.old_index + 1) +
-               " removed: " + spell_command(*c.old_entry, c.old_hex) + "\n";
+        out += where + std::to_string(c.old_index + 1) + " removed: " +
+               command_words(*c.old_entry, c.old_hex, c.old_spelled) + "\n";
       else
         out += where + std::to_string(c.new_index + 1) + " " +
                key_name(*c.new_entry) + " now " +
-               counted_values(*c.new_entry, c.new_hex) + ", was " +
-               std::to_string(c.old_entry->params_length) + " (" +
-               value_list(*c.old_entry, c.old_hex, 0) + ")\n";
+               counted_values(*c.new_entry, c.new_hex, c.new_spelled) +
+               ", was " + std::to_string(c.old_entry->params_length) + " (" +
+               value_list(*c.old_entry, c.old_hex, c.old_spelled, 0) + ")\n";
     }
   for (const control_change &c : d.controls) {
     const std::string name =
