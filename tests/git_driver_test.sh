@@ -37,4 +37,15 @@ history=$(git log -p --ext-diff)
 echo "$history" | grep -q '+ REG 0x3009, 1' || fail "git log -p: $history"
 reformat=$(git log -p --ext-diff -1 HEAD~1)
 echo "$reformat" | grep -q '^---' && fail "git log -p shows the reformat: $reformat"
+# Names git passes as they stand: a file named like an option, and one
+# named "-", are files.
+printf '[register parameter]\nREG = 1, 2\n' > ./-x.cfg
+printf '[register parameter]\nREG = 3, 4\n' > ./-
+printf -- '- diff=quelmix\n' >> .gitattributes
+git add -A && git commit -qm dashes
+printf '[register parameter]\nREG = 1, 5\n' > ./-x.cfg
+printf '[register parameter]\nREG = 3, 6\n' > ./-
+shown=$(git diff)
+echo "$shown" | grep -q 'REG 1: 2 → 5' || fail "git diff of -x.cfg: $shown"
+echo "$shown" | grep -q 'REG 3: 4 → 6' || fail "git diff of -: $shown"
 echo "git driver: all checks passed"

@@ -64,8 +64,12 @@ int usage_error(const std::string &message) {
 }
 
 // Reads and loads one side; false (with a message) when it cannot be read.
-bool load_side(const char *path, const std::string &name, loaded_file &file) {
-  const tools::input in = tools::read_input(path);
+// `literal`: "-" is a file of that name, not standard input.
+bool load_side(const char *path, const std::string &name, loaded_file &file,
+               bool literal) {
+  const std::string named =
+      literal && std::strcmp(path, "-") == 0 ? "./-" : path;
+  const tools::input in = tools::read_input(named.c_str());
   if (in.error != tools::input_error::none) {
     std::fprintf(stderr, "quelmix-config-diff: %s: %s\n",
                  tools::terminal_safe(name).c_str(),
@@ -88,7 +92,8 @@ int compare(const char *old_path, const std::string &old_name,
             const char *new_path, const std::string &new_name,
             const options &opts) {
   loaded_file a, b;
-  if (!load_side(old_path, old_name, a) || !load_side(new_path, new_name, b))
+  if (!load_side(old_path, old_name, a, opts.git) ||
+      !load_side(new_path, new_name, b, opts.git))
     return EXIT_TROUBLE;
   const record_difference d = compare_records(a, b);
   std::string out;
@@ -161,11 +166,31 @@ int parse_options(int argc, char **argv, options &opts) {
   return -1;
 }
 
+// Where git's arguments start: after the first "--git" that comes before
+// any "--" (argc when there is none). What follows it is git's, taken as it
+// stands: a file may be named "-x.cfg" or "-".
+int git_arguments(int argc, char **argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--") == 0)
+      break;
+    if (std::strcmp(argv[i], "--git") == 0)
+      return i + 1;
+  }
+  return argc;
+}
+
 int run(int argc, char **argv) {
   options opts;
-  const int early = parse_options(argc, argv, opts);
+  const int literal = git_arguments(argc, argv);
+  const int early = parse_options(literal, argv, opts);
   if (early >= 0)
     return early;
+  if (opts.git) {
+    if (optind != literal)
+      return usage_error("--git comes after the options and before git's "
+                         "seven arguments");
+    optind = literal;
+  }
   const int files = argc - optind;
   if (opts.git) {
     // git runs the driver with PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE
