@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "rewrite.hpp"
 #include "support/test_support.hpp"
 #include "terminal.hpp"
 
@@ -95,6 +96,41 @@ TEST(InPlace, KeepsHardLinksTogether) {
   EXPECT_EQ(status_of(dir.file("a.cfg")).st_ino, inode);
   EXPECT_EQ(status_of(dir.file("b.cfg")).st_nlink, 2u);
   EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.cfg", "b.cfg"}));
+}
+
+// A file another writer changed after the tool read it is left alone
+// (refused, the writer's text kept, no temporary file left), whether it
+// would be replaced or, with a second hard link, written in place; one
+// that still holds what was read is rewritten.
+TEST(InPlace, AFileChangedSinceItWasReadIsNotOverwritten) {
+  const struct {
+    const char *name;
+    bool changed;
+    bool hard_link;
+  } cases[] = {
+      {"replaced, changed meanwhile", true, false},
+      {"in place, changed meanwhile", true, true},
+      {"replaced, unchanged", false, false},
+      {"in place, unchanged", false, true},
+  };
+  for (const auto &c : cases) {
+    scratch_folder dir;
+    const std::string path = dir.file("a.cfg");
+    write_file(path, UNFORMATTED);
+    const std::string read = read_file(path); // what the tool works from
+    if (c.hard_link) {
+      ASSERT_EQ(link(path.c_str(), dir.file("b.cfg").c_str()), 0);
+    }
+    const std::string theirs = UNFORMATTED + "TRANS_LVL=3\n";
+    if (c.changed)
+      write_file(path, theirs); // the other writer, between read and write
+    const tools::rewrite_result r =
+        tools::rewrite_file(path.c_str(), FORMATTED, read);
+    EXPECT_EQ(r.outcome == tools::rewrite_outcome::refused, c.changed)
+        << c.name;
+    EXPECT_EQ(read_file(path), c.changed ? theirs : FORMATTED) << c.name;
+    EXPECT_EQ(dir.names().size(), c.hard_link ? 2u : 1u) << c.name;
+  }
 }
 
 TEST(InPlace, RefusesWhatIsNoRegularFile) {
@@ -277,6 +313,20 @@ TEST(TerminalSafety, EscapesAsTheCaretLineDoes) {
             "caf\xC3\xA9 <C2><9B> <9B> <7F><0D>");
   EXPECT_EQ(tools::terminal_safe("x\ny\tz", true), "x\ny\tz");
   EXPECT_EQ(tools::terminal_safe("x\ny"), "x<0A>y");
+  // Invisible and direction-turning characters, as their bytes; visible
+  // characters beside them as they are.
+  const struct {
+    std::string text, shown;
+  } invisible[] = {
+      {"cfg\u202Eexe", "cfg<E2><80><AE>exe"},       // right-to-left override
+      {"\uFEFFI2C_MODE", "<EF><BB><BF>I2C_MODE"},   // a BOM inside a line
+      {"a\u200Bb\u2066c\u2069", "a<E2><80><8B>b<E2><81><A6>c<E2><81><A9>"},
+      {"soft\u00ADhyphen", "soft<C2><AD>hyphen"},
+      {"\U000E0041tag", "<F3><A0><81><81>tag"},
+      {"caf\u00E9 \u2192 \u00A0", "caf\u00E9 \u2192 \u00A0"},
+  };
+  for (const auto &c : invisible)
+    EXPECT_EQ(tools::terminal_safe(c.text), c.shown) << c.shown;
 }
 
 TEST(TerminalSafety, CaretStandsUnderItsCharacter) {

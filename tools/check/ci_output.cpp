@@ -52,8 +52,26 @@ std::string region(std::string_view text, const line_index &lines,
          "}";
 }
 
+// A file name as a URI reference: every byte but the unreserved ones and
+// "/" percent-encoded ("./h #1?.cfg" is "./h%20%231%3F.cfg"), so that a
+// reader resolves it to the very bytes of the name.
+std::string uri_reference(std::string_view name) {
+  static constexpr char HEX[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+        (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' ||
+        c == '~' || c == '/')
+      out += c;
+    else
+      out += {'%', HEX[byte >> 4], HEX[byte & 15]};
+  }
+  return out;
+}
+
 std::string artifact(std::string_view name) {
-  return "{\"uri\": " + json_text(name) + "}";
+  return "{\"uri\": " + json_text(uri_reference(name)) + "}";
 }
 
 std::string sarif_fix(std::string_view name, const quelmix::fix &f) {
@@ -149,6 +167,23 @@ std::string github_property(std::string_view text) {
   return out;
 }
 
+// A file name as a workflow command can carry it: a line break is escaped
+// (github_property does that), every other control byte and invisible
+// character cannot be and is shown as its bytes ("<1B>"), as on a
+// terminal; an annotation on such a name attaches to no file.
+std::string github_name(std::string_view name) {
+  std::string out;
+  for (std::size_t begin = 0; begin <= name.size();) {
+    const std::size_t end = std::min(name.find_first_of("\r\n", begin),
+                                     name.size());
+    out += terminal_safe(name.substr(begin, end - begin));
+    if (end < name.size())
+      out += name[end];
+    begin = end + 1;
+  }
+  return out;
+}
+
 std::string github_annotations(std::string_view name,
                                const std::vector<const diagnostic *> &shown) {
   std::string out;
@@ -157,7 +192,7 @@ std::string github_annotations(std::string_view name,
     if (!d->hint.empty())
       message += "\n" + terminal_safe(d->hint);
     out += "::" + std::string(level_name(d->level())) +
-           " file=" + github_property(terminal_safe(name));
+           " file=" + github_property(github_name(name));
     if (d->line > 0)
       out += ",line=" + std::to_string(d->line) +
              ",col=" + std::to_string(d->column);

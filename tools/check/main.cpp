@@ -72,30 +72,32 @@ void print_gcc(const checker_options &options, const file_check &f) {
 }
 
 // What the fixes did to the record a host loads, in the key's own terms.
-void report_fixes(const std::string &name, const fix_report &fixed) {
+void report_fixes(FILE *out, const std::string &name, const fix_report &fixed) {
   const record_difference d = compare_records(*fixed.before, *fixed.after);
   const std::size_t count = fixed.safe + fixed.unsafe;
-  std::printf(
-      "%s: fixed %s (%zu safe, %zu unsafe); %s\n", terminal_safe(name).c_str(),
-      counted(count, "problem").c_str(), fixed.safe, fixed.unsafe,
-      d.same() ? "what a host loads is the same" : "what a host now loads:");
+  std::fprintf(out, "%s: fixed %s (%zu safe, %zu unsafe); %s\n",
+               terminal_safe(name).c_str(), counted(count, "problem").c_str(),
+               fixed.safe, fixed.unsafe,
+               d.same() ? "what a host loads is the same"
+                        : "what a host now loads:");
   const std::string changes = difference_lines(d);
   for (std::string_view line : split_text_lines(changes))
-    std::printf("  %s\n", terminal_safe(line).c_str());
+    std::fprintf(out, "  %s\n", terminal_safe(line).c_str());
 }
 
-void report_refusals(const std::string &name, const fix_report &fixed) {
+void report_refusals(FILE *out, const std::string &name,
+                     const fix_report &fixed) {
   for (const fix_report::refusal &r : fixed.refused)
-    std::printf("%s:%lld: fix not applied: %s: %s\n",
-                terminal_safe(name).c_str(), static_cast<long long>(r.line),
-                terminal_safe(r.title).c_str(), r.why.c_str());
+    std::fprintf(out, "%s:%lld: fix not applied: %s: %s\n",
+                 terminal_safe(name).c_str(), static_cast<long long>(r.line),
+                 terminal_safe(r.title).c_str(), r.why.c_str());
   for (const fix_report::refusal &r : fixed.surprising)
-    std::printf("%s:%lld: unsafe fix applied: %s: %s\n",
-                terminal_safe(name).c_str(), static_cast<long long>(r.line),
-                terminal_safe(r.title).c_str(), r.why.c_str());
+    std::fprintf(out, "%s:%lld: unsafe fix applied: %s: %s\n",
+                 terminal_safe(name).c_str(), static_cast<long long>(r.line),
+                 terminal_safe(r.title).c_str(), r.why.c_str());
   if (fixed.oscillation)
-    std::printf("%s: fixes undo one another; stopped after %zu rounds\n",
-                terminal_safe(name).c_str(), fixed.rounds);
+    std::fprintf(out, "%s: fixes undo one another; stopped after %zu rounds\n",
+                 terminal_safe(name).c_str(), fixed.rounds);
 }
 
 // The fixed text's analysis and record become the file's: the check after
@@ -115,18 +117,22 @@ bool fix_file(const char *path, const checker_options &options, file_check &f) {
     return options.warnings.shown(d);
   };
   fix_report fixed = apply_fixes(f.bytes, asked);
-  report_refusals(f.name, fixed);
+  // A machine-read report is standard output's one document: what the
+  // fixes did goes to standard error beside it.
+  FILE *out = options.format == report_format::gcc ? stdout : stderr;
+  report_refusals(out, f.name, fixed);
   if (fixed.text == f.bytes) {
     take_analysis(f, fixed);
     return true;
   }
   if (options.diff) {
-    std::printf("--- %s\n+++ %s\n%s", terminal_safe(f.name).c_str(),
-                terminal_safe(f.name).c_str(),
-                terminal_safe(unified_diff(f.bytes, fixed.text), true).c_str());
+    std::fprintf(
+        out, "--- %s\n+++ %s\n%s", terminal_safe(f.name).c_str(),
+        terminal_safe(f.name).c_str(),
+        terminal_safe(unified_diff(f.bytes, fixed.text), true).c_str());
     return true;
   }
-  const rewrite_result written = rewrite_file(path, fixed.text);
+  const rewrite_result written = rewrite_file(path, fixed.text, f.bytes);
   if (written.outcome == rewrite_outcome::refused ||
       written.outcome == rewrite_outcome::failed) {
     std::fprintf(stderr, "quelmix-config-check: %s: %s\n",
@@ -134,7 +140,7 @@ bool fix_file(const char *path, const checker_options &options, file_check &f) {
                  terminal_safe(written.problem).c_str());
     return false;
   }
-  report_fixes(f.name, fixed);
+  report_fixes(out, f.name, fixed);
   f.bytes = fixed.text;
   take_analysis(f, fixed);
   return true;

@@ -125,13 +125,28 @@ bool write_synced(int fd, std::string_view text) {
   return write_all(fd, text) && fsync(fd) == 0;
 }
 
+bool read_all(int fd, std::string &text);
+
+// Whether the file at `target` still holds `expected`, the text the tool
+// read and worked from: another writer may have changed it meanwhile.
+bool still_as_read(const std::string &target, std::string_view expected) {
+  const descriptor file(open(target.c_str(), O_RDONLY | O_CLOEXEC));
+  std::string now;
+  return file.open() && read_all(file.get(), now) && now == expected;
+}
+
+rewrite_result changed_meanwhile() {
+  return failure(rewrite_outcome::refused,
+                 "changed since it was read; not overwritten (run again)");
+}
+
 enum class attempt { done, use_in_place, failed };
 
 // The temporary file and the rename. `use_in_place` when the new file
 // could not be given the original's identity.
 attempt replace(const std::string &target, int original,
                 const struct stat &status, std::string_view text,
-                rewrite_result &result) {
+                std::string_view expected, rewrite_result &result) {
   std::string name;
   descriptor copy(create_beside(target, name));
   if (!copy.open()) {
@@ -148,6 +163,13 @@ attempt replace(const std::string &target, int original,
   const bool closed = copy.finish();
   if (written && !closed)
     error = errno;
+  // The last look before the rename: the new text is ready, so what is
+  // left is the instant between this read and the rename.
+  if (written && closed && !still_as_read(target, expected)) {
+    unlink(name.c_str());
+    result = changed_meanwhile();
+    return attempt::failed;
+  }
   if (!written || !closed || std::rename(name.c_str(), target.c_str()) != 0) {
     if (written && closed)
       error = errno;
@@ -227,7 +249,8 @@ rewrite_result check_rewritable(const char *path) {
   return {rewrite_outcome::replaced, {}};
 }
 
-rewrite_result rewrite_file(const char *path, std::string_view text) {
+rewrite_result rewrite_file(const char *path, std::string_view text,
+                            std::string_view expected) {
   std::vector<char> resolved(PATH_MAX + 1);
   if (realpath(path, resolved.data()) == nullptr)
     return failure(rewrite_outcome::failed, "cannot open", errno);
@@ -245,13 +268,15 @@ rewrite_result rewrite_file(const char *path, std::string_view text) {
   const signals_held held;
   if (status.st_nlink == 1) {
     rewrite_result result{rewrite_outcome::failed, {}};
-    if (replace(target, original.get(), status, text, result) !=
+    if (replace(target, original.get(), status, text, expected, result) !=
         attempt::use_in_place)
       return result;
   }
   std::string old_text;
   if (!read_all(original.get(), old_text))
     return failure(rewrite_outcome::failed, "cannot read", errno);
+  if (old_text != expected)
+    return changed_meanwhile();
   return write_in_place(target, old_text, text);
 }
 

@@ -17,6 +17,12 @@
 //
 // Interrupt, terminate and hang-up signals are held off while a temporary
 // file exists, so that none is left behind.
+//
+// A file that no longer holds the text the tool read (another writer
+// changed it while the tool worked) is not overwritten: `refused`, and the
+// caller says so. The file is read again just before the rename (or before
+// writing in place); a writer that changes it in the instant between that
+// read and the rename still loses its change.
 #pragma once
 
 #include <string>
@@ -32,7 +38,9 @@ struct rewrite_result {
   std::string problem; // words for refused and failed
 };
 
-rewrite_result rewrite_file(const char *path, std::string_view text);
+// Replaces the file's text `expected` (what the tool read) with `text`.
+rewrite_result rewrite_file(const char *path, std::string_view text,
+                            std::string_view expected);
 
 // Whether `path` is (or links to) a regular file, before anything reads it:
 // a FIFO without a writer would otherwise hold the tool forever.

@@ -19,6 +19,32 @@ void escape_byte(std::string &out, unsigned char byte) {
   out += escaped;
 }
 
+// The code point of the valid UTF-8 sequence `s`.
+char32_t code_point(std::string_view s) {
+  const auto byte = [&s](std::size_t i) {
+    return static_cast<char32_t>(static_cast<unsigned char>(s[i]));
+  };
+  if (s.size() == 2)
+    return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+  if (s.size() == 3)
+    return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+  return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 |
+         (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
+}
+
+// Characters a terminal shows as nothing, or that turn the text around
+// them: bidirectional controls (U+202E makes "cfg.exe" of "exe.cfg"),
+// zero-width characters, a byte-order mark inside a line and the other
+// invisible format characters. A reader cannot see them, so they are
+// shown as their bytes, as control bytes are.
+bool invisible(char32_t c) {
+  return c == 0x00AD || c == 0x061C || c == 0x180E ||
+         (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2060 && c <= 0x206F) || c == 0xFEFF ||
+         (c >= 0xFFF9 && c <= 0xFFFB) || (c >= 0x1D173 && c <= 0x1D17A) ||
+         (c >= 0xE0000 && c <= 0xE007F);
+}
+
 // The character at `i` as a terminal may see it, appended to `out`;
 // returns the bytes it took and adds its display width to `width`.
 std::size_t append_character(std::string &out, std::string_view text,
@@ -43,11 +69,12 @@ std::size_t append_character(std::string &out, std::string_view text,
   const std::size_t length = utf8_sequence(text.substr(i));
   const bool c1 = length == 2 && byte == 0xC2 &&
                   static_cast<unsigned char>(text[i + 1]) < 0xA0;
-  if (length == 0 || c1) {
-    for (std::size_t k = 0; k < (c1 ? 2u : 1u); ++k)
+  if (length == 0 || c1 || invisible(code_point(text.substr(i, length)))) {
+    const std::size_t bytes = length == 0 ? 1 : length;
+    for (std::size_t k = 0; k < bytes; ++k)
       escape_byte(out, static_cast<unsigned char>(text[i + k]));
-    width += c1 ? 8 : 4;
-    return c1 ? 2 : 1;
+    width += 4 * bytes;
+    return bytes;
   }
   out.append(text.substr(i, length));
   width += 1;

@@ -54,8 +54,9 @@ void complain(const char *path, const std::string &what) {
                tools::terminal_safe(what).c_str());
 }
 
-int rewrite(const char *path, const std::string &text) {
-  const tools::rewrite_result result = tools::rewrite_file(path, text);
+int rewrite(const char *path, const std::string &text,
+            const std::string &read) {
+  const tools::rewrite_result result = tools::rewrite_file(path, text, read);
   switch (result.outcome) {
   case tools::rewrite_outcome::replaced:
   case tools::rewrite_outcome::written_in_place:
@@ -97,7 +98,7 @@ int format_one(const char *path, mode how) {
     return EXIT_WOULD_CHANGE;
   case mode::in_place:
     return formatted.text == in.bytes ? EXIT_SAME
-                                      : rewrite(path, formatted.text);
+                                      : rewrite(path, formatted.text, in.bytes);
   }
   return EXIT_SAME;
 }
