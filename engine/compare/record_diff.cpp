@@ -119,7 +119,8 @@ std::optional<std::string> target_of(const config_entry &e) {
 command_change side_change(change_op op, const command_side &old_side,
                            std::size_t i, const command_side &new_side,
                            std::size_t j) {
-  command_change c{op};
+  command_change c{};
+  c.op = op;
   if (op != change_op::insert) {
     c.old_entry = &old_side.at(i);
     c.old_index = old_side.positions[i];
@@ -337,8 +338,17 @@ std::vector<field_change> compare_fields(schema::record_kind kind,
           text_field(b.record, key.field),
           strnlen(text_field(b.record, key.field), key.field.size));
       if (x != y)
-        out.push_back(
-            {&key, key.field.name, 0, 0, x, y, false, old_line, new_line});
+        out.push_back({&key,
+                       key.field.name,
+                       0,
+                       0,
+                       x,
+                       y,
+                       false,
+                       old_line,
+                       new_line,
+                       {},
+                       {}});
       continue;
     }
     const bool hex = kind == schema::record_kind::camera &&
