@@ -56,7 +56,7 @@ TEST(FormatterCli, CheckListsWhatWouldChange) {
 // and no other file named with it is touched.
 TEST(FormatterCli, InPlaceRefusesStandardInput) {
   const temp_file file(UNFORMATTED);
-  for (const std::string arguments :
+  for (const std::string &arguments :
        {std::string("-i -"), std::string("-i ") + file.path() + " -"}) {
     const run_result r = run_formatter(arguments, UNFORMATTED);
     EXPECT_EQ(r.status, 2) << arguments;
