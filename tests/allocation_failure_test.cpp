@@ -117,5 +117,68 @@ TEST(AllocationFailure, EveryAllocationOfALargerFile) {
   check_every_allocation_failing(file.path());
 }
 
+// Without an allocation of its own (the allocator here fails them), the
+// loader's account of every event.
+struct fixed_recorder {
+  event_account accounts[128];
+  std::size_t count = 0;
+  static void warned(void *, const load_warning &) noexcept {}
+  static void told(void *user, const event_account &account) noexcept {
+    auto &self = *static_cast<fixed_recorder *>(user);
+    if (self.count < std::size(self.accounts))
+      self.accounts[self.count++] = account;
+  }
+};
+
+// Memory running out anywhere: the account refuses exactly the lines that
+// failed for it, says "stored" only for what the record holds, and puts no
+// key of a control whose header failed into the control before it.
+TEST(AllocationFailure, TheAccountSaysWhatMemoryCost) {
+  const std::string text = read_file(sample_path());
+  arm_allocator();
+  {
+    camera_config config{};
+    load_string(text, &config);
+    quelmix_release_config(&config);
+  }
+  const long calls = disarm_allocator().calls;
+  for (long k = 1; k <= calls; ++k) {
+    fixed_recorder recorder;
+    const load_observer observer{fixed_recorder::warned, fixed_recorder::told,
+                                 &recorder};
+    camera_config config{};
+    arm_allocator(k);
+    const load_report report = load_string(text, &config, &observer);
+    disarm_allocator();
+    ASSERT_LT(recorder.count, std::size(recorder.accounts));
+    std::uint32_t commands = 0, controls = 0;
+    bool refused_for_memory = false, control_open = false;
+    for (std::size_t i = 0; i < recorder.count; ++i) {
+      const event_account &a = recorder.accounts[i];
+      refused_for_memory =
+          refused_for_memory || (a.outcome == event_outcome::refused &&
+                                 a.refused == load_error::out_of_memory);
+      if (a.part == stored_part::command) {
+        EXPECT_EQ(a.index, commands++) << "allocation " << k;
+      }
+      if (a.part == stored_part::control) {
+        EXPECT_EQ(a.index, controls++) << "allocation " << k;
+        control_open = true;
+      }
+      if (a.outcome == event_outcome::refused)
+        control_open = false;
+      if (a.part == stored_part::control_key || a.part == stored_part::code) {
+        EXPECT_TRUE(control_open) << "allocation " << k;
+        EXPECT_EQ(a.index + 1, controls) << "allocation " << k;
+      }
+    }
+    EXPECT_EQ(commands, config.configs_length) << "allocation " << k;
+    EXPECT_EQ(controls, config.controls_length) << "allocation " << k;
+    EXPECT_EQ(refused_for_memory, report.error == load_error::out_of_memory)
+        << "allocation " << k;
+    quelmix_release_config(&config);
+  }
+}
+
 } // namespace
 } // namespace quelmix::test

@@ -97,8 +97,8 @@ struct engine {
   bool header_seen = false;
   // Where the open (or last) code block's start marker stands.
   std::size_t block_marker = 0;
-  // The loader said it ignores the event in hand.
-  bool event_ignored = false;
+  // What the loader said it did with the event in hand.
+  event_account account;
   // The line in hand looks like a code-block marker and is not one: its
   // warning says more than the loader's complaint about an empty key.
   bool near_miss = false;
@@ -361,15 +361,8 @@ std::size_t event_offset(const engine &e) {
   }
 }
 
-bool ignores_line(warning_kind kind) {
-  return kind != warning_kind::value_cut &&
-         kind != warning_kind::key_repeated &&
-         kind != warning_kind::code_block_replaced;
-}
-
 void on_warning_unguarded(void *user, const load_warning &warning) {
   auto &e = *static_cast<engine *>(user);
-  e.event_ignored = e.event_ignored || ignores_line(warning.kind);
   const bool key_complaint = warning.kind == warning_kind::unknown_key ||
                              warning.kind == warning_kind::command_out_of_place;
   if ((e.header_swallowed && key_complaint) ||
@@ -548,34 +541,28 @@ void on_problem_unguarded(void *user, const parse_problem &problem) {
         bad_line_fix(e));
 }
 
-// A stored entry, as the value checks read it back.
-stored_entry entry_stored(const engine &e, const schema::key_spec &key,
-                          std::uint32_t commands_before) {
+// The part of the record the loader says the entry in hand wrote.
+const void *written_part(const engine &e) {
   const camera_config &c = e.config;
-  switch (key.record) {
-  case schema::record_kind::camera:
-    return {&c, true};
-  case schema::record_kind::control:
-    return {&c.controls[c.controls_length - 1], c.controls_length > 0};
-  case schema::record_kind::command:
-    if (c.configs_length == commands_before)
-      return {};
-    return {&c.configs[c.configs_length - 1], true};
-  case schema::record_kind::none:
-    break;
+  switch (e.account.part) {
+  case stored_part::camera_key:
+    return &c;
+  case stored_part::control_key:
+    return &c.controls[e.account.index];
+  case stored_part::command:
+    return &c.configs[e.account.index];
+  default:
+    return nullptr;
   }
-  return {};
 }
 
-void check_entry(engine &e, const char *name, const char *value,
-                 std::uint32_t commands_before) {
+void check_entry(engine &e, const char *name, const char *value) {
   const schema::key_spec *key =
       schema::find_key(schema::keys_of_section(e.context.section_code), name);
   if (key == nullptr)
     return;
   const std::size_t base = e.offset_in_line(e.current.value.begin);
-  for (value_finding &f :
-       check_value(*key, value, entry_stored(e, *key, commands_before))) {
+  for (value_finding &f : check_value(*key, value, written_part(e))) {
     if (f.fix)
       for (text_edit &edit : f.fix->edits) {
         edit.begin += base;
@@ -597,35 +584,35 @@ std::uint16_t hex_values(const char *value) {
   return mask;
 }
 
-// Notes which line made what the event added to the record.
-void note_origin(engine &e, const char *name, const char *value,
-                 std::uint32_t commands_before, std::uint32_t controls_before) {
+// Notes which line made what the loader says the event stored.
+void note_origin(engine &e, const char *value) {
   const std::int64_t line = e.lines.line_of(e.current_piece);
   record_origins &o = e.origins;
-  if (e.config.configs_length > commands_before)
+  switch (e.account.part) {
+  case stored_part::command:
     o.commands.push_back({line, hex_values(value)});
-  if (e.config.controls_length > controls_before) {
+    break;
+  case stored_part::control:
     o.controls.push_back(line);
     o.codes.push_back(0);
-  }
-  if (e.current.kind == line_kind::block_end && !o.codes.empty() &&
-      e.config.controls_length > 0)
-    o.codes.back() = e.lines.line_of(e.piece_offset(e.current.block_line));
-  if (e.current.kind != line_kind::entry ||
-      schema::keys_of_section(e.context.section_code) !=
-          schema::record_kind::camera)
-    return;
-  if (const schema::key_spec *key =
-          schema::find_key(schema::record_kind::camera, name)) {
-    o.camera_line[schema::index_of(*key)] = line;
-    o.camera_hex[schema::index_of(*key)] = hex_values(value) & 1;
+    break;
+  case stored_part::code:
+    o.codes[e.account.index] =
+        e.lines.line_of(e.piece_offset(e.current.block_line));
+    break;
+  case stored_part::camera_key:
+    o.camera_line[e.account.key] = line;
+    o.camera_hex[e.account.key] = hex_values(value) & 1;
+    break;
+  default:
+    break;
   }
 }
 
 int on_event_unguarded(void *user, const char *section, const char *name,
                        const char *value) {
   auto &e = *static_cast<engine *>(user);
-  e.event_ignored = false;
+  e.account = event_account{};
   const bool header = e.current.kind == line_kind::header;
   if (header) {
     e.header_swallowed = false;
@@ -633,15 +620,15 @@ int on_event_unguarded(void *user, const char *section, const char *name,
     e.header_seen = true;
     e.section = section;
   }
-  const std::uint32_t commands_before = e.config.configs_length;
-  const std::uint32_t controls_before = e.config.controls_length;
   const int accepted = config_handler(&e.context, section, name, value);
   if (header)
     e.role_of(e.current_piece).section = e.context.section_code;
-  if (accepted != 0 && e.keep_origins && !e.event_ignored)
-    note_origin(e, name, value, commands_before, controls_before);
-  if (accepted != 0 && e.current.kind == line_kind::entry && !e.event_ignored)
-    check_entry(e, name, value, commands_before);
+  if (e.account.outcome != event_outcome::stored)
+    return accepted;
+  if (e.keep_origins)
+    note_origin(e, value);
+  if (e.current.kind == line_kind::entry)
+    check_entry(e, name, value);
   return accepted;
 }
 
@@ -671,6 +658,11 @@ void on_line(void *user, const line_event &event) noexcept {
 
 void on_warning(void *user, const load_warning &warning) noexcept {
   guarded(user, [&] { on_warning_unguarded(user, warning); });
+}
+
+// Kept until the event's own callback returns: nothing here can fail.
+void on_account(void *user, const event_account &account) noexcept {
+  static_cast<engine *>(user)->account = account;
 }
 
 void on_problem(void *user, const parse_problem &problem) noexcept {
@@ -751,7 +743,7 @@ std::string result_reason(const engine &e, const checked_text &checked) {
 checked_text check_text(std::string_view bytes, camera_config &config,
                         check_options options) {
   engine e(bytes, config, options);
-  e.observer = load_observer{on_warning, &e};
+  e.observer = load_observer{on_warning, on_account, &e};
   e.listener = parse_listener{on_line, on_problem, &e};
   e.context.observer = &e.observer;
   e.outcome.listener = &e.listener;

@@ -61,22 +61,20 @@ entry_value load_entry(std::uint32_t section_code, std::string_view name,
   camera_config scratch{};
   load_context context{&scratch};
   config_handler(&context, section_name.c_str(), nullptr, nullptr);
-  // A zeroed camera record tells nothing of whether the line wrote to it:
-  // a key with the wrong count of values is the only camera line that
-  // changes nothing, and the loader says so by warning.
-  struct counter {
-    static void heard(void *user, const load_warning &warning) {
-      if (warning.kind == warning_kind::wrong_value_count)
-        *static_cast<bool *>(user) = true;
+  // The loader says whether the line stored anything.
+  struct listener {
+    static void warned(void *, const load_warning &) noexcept {}
+    static void told(void *user, const event_account &account) noexcept {
+      *static_cast<bool *>(user) = account.outcome == event_outcome::stored;
     }
   };
-  bool refused = false;
-  const load_observer observer{counter::heard, &refused};
+  bool stored = false;
+  const load_observer observer{listener::warned, listener::told, &stored};
   context.observer = &observer;
-  const bool accepted = config_handler(&context, section_name.c_str(),
-                                       key_name.c_str(), text.c_str()) != 0;
+  config_handler(&context, section_name.c_str(), key_name.c_str(),
+                 text.c_str());
   const void *record = written_record(scratch, out.key->record);
-  out.stored = accepted && !refused && record != nullptr;
+  out.stored = stored && record != nullptr;
   if (out.stored)
     read_back(out, record);
   quelmix_release_config(&scratch);

@@ -21,7 +21,7 @@ constexpr std::size_t SHOWN = 40; // bytes of file text quoted in a message
 // starts, and what has been found so far.
 struct value_check {
   const schema::key_spec &key;
-  const stored_entry &entry;
+  const void *written; // the part of the record the line stored into
   const char *value;
   std::size_t comment; // where a comment-like marker starts, or npos
   std::vector<value_finding> &out;
@@ -58,7 +58,7 @@ struct value_check {
 // What the record holds for number `index` of the value (for a byte pair,
 // the whole 16-bit field).
 std::optional<std::int64_t> stored(const value_check &c, std::size_t index) {
-  if (!c.entry.stored)
+  if (c.written == nullptr)
     return std::nullopt;
   schema::field_ref field = c.key.field;
   if (c.key.how == conversion::pair && index == 1)
@@ -69,7 +69,7 @@ std::optional<std::int64_t> stored(const value_check &c, std::size_t index) {
     field.offset =
         static_cast<std::uint16_t>(field.offset + index * field.size);
   }
-  return read_number(c.entry.record, field);
+  return read_number(c.written, field);
 }
 
 std::string_view text_of(const char *begin, const char *end) {
@@ -312,10 +312,9 @@ void check_lone_byte(const value_check &c) {
 } // namespace
 
 std::vector<value_finding> check_value(const schema::key_spec &key,
-                                       const char *value,
-                                       const stored_entry &entry) {
+                                       const char *value, const void *written) {
   std::vector<value_finding> found;
-  value_check c{key, entry, value, std::string_view::npos, found};
+  value_check c{key, written, value, std::string_view::npos, found};
   find_comment_marker(c);
   if (key.how == conversion::text)
     return found;

@@ -28,15 +28,9 @@ struct value_finding {
   std::optional<quelmix::fix> fix = std::nullopt;
 };
 
-// What the loader stored for an entry, for the checks to read back.
-struct stored_entry {
-  const void *record = nullptr; // the camera_config, control or command
-  bool stored = false;          // false: the line changed nothing
-};
-
-// The findings for `key = value`, which the loader has just taken in.
+// The findings for `key = value`, which the loader has just stored into
+// `written` (the camera_config, the control or the command it names).
 std::vector<value_finding> check_value(const schema::key_spec &key,
-                                       const char *value,
-                                       const stored_entry &entry);
+                                       const char *value, const void *written);
 
 } // namespace quelmix

@@ -120,6 +120,9 @@ warning_text describe_warning(const load_warning &w) {
             "only control sections hold code"};
   case warning_kind::code_block_replaced:
     break;
+  case warning_kind::control_refused:
+    return {diagnostic_kind::code_block_ignored,
+            "this control's header was refused; the line goes nowhere", ""};
   }
   return {diagnostic_kind::code_block_replaced,
           "a second code block in this control replaces the first", ""};

@@ -21,6 +21,7 @@ load_error apply_camera_key(load_context &context, const char *section,
   if ((context.camera_keys_seen & seen) != 0)
     warn(context, warning_kind::key_repeated, section, name);
   context.camera_keys_seen |= seen;
+  note_stored(context, stored_part::camera_key, 0, code - 1);
   return load_error::none;
 }
 

@@ -119,6 +119,7 @@ namespace {
   static_assert(sizeof entry.params == sizeof list.values);
   std::memcpy(entry.params, list.values, sizeof entry.params);
   entry.params_length = list.count;
+  note_stored(context, stored_part::command, config.configs_length);
   ++config.configs_length;
   return load_error::none;
 }
@@ -144,6 +145,7 @@ load_error append_command(load_context &context, const char *section,
   if (!read_values(value, entry.params, entry.params_length))
     return load_error::too_many_values;
   entry.type = context.section_code | kind;
+  note_stored(context, stored_part::command, config.configs_length);
   ++config.configs_length;
   return load_error::none;
 }

@@ -27,14 +27,18 @@ load_error handle_content(load_context &context, const char *section,
   case 0: // before any header, or an unknown section (warned at its header)
     if (!context.header_seen)
       warn(context, warning_kind::key_before_section, section, name);
+    else
+      note_ignored(context, warning_kind::unknown_section);
     return load_error::none;
   case CONFIG_TYPE_CAMERA:
     if (name != nullptr)
       return apply_camera_key(context, section, name, value);
     break;
   case CONFIG_TYPE_CONTROL:
-    if (!context.control_open)
-      return load_error::none; // its header was refused already
+    if (!context.control_open) { // its header was refused already
+      note_ignored(context, warning_kind::control_refused);
+      return load_error::none;
+    }
     return name == nullptr ? attach_code(context, section, value)
                            : apply_control_key(context, section, name, value);
   default:
@@ -44,6 +48,16 @@ load_error handle_content(load_context &context, const char *section,
   }
   warn(context, warning_kind::code_block_ignored, section, nullptr);
   return load_error::none;
+}
+
+// A refusal overrides what the event noted before it failed.
+void tell_account(load_context &context, load_error error) noexcept {
+  if (error != load_error::none) {
+    context.account.outcome = event_outcome::refused;
+    context.account.refused = error;
+  }
+  context.observer->account(context.observer->user, context.account);
+  context.account = event_account{};
 }
 
 } // namespace
@@ -57,6 +71,8 @@ int config_handler(void *user, const char *section, const char *name,
                 ? handle_section_start(*context, section)
                 : handle_content(*context, section, name, value);
   }
+  if (context != nullptr && context->observer != nullptr)
+    tell_account(*context, error);
   if (error == load_error::none)
     return 1;
   if (context != nullptr) {
@@ -67,7 +83,7 @@ int config_handler(void *user, const char *section, const char *name,
   return 0;
 }
 
-void note_unknown_key(const load_context &context, const char *section,
+void note_unknown_key(load_context &context, const char *section,
                       const char *name) noexcept {
   if (context.observer == nullptr)
     return;

@@ -26,6 +26,7 @@ load_error open_control(load_context &context) noexcept {
   std::memset(&config.controls[count - 1], 0, sizeof(control_entry));
   config.controls_length = static_cast<std::uint32_t>(count);
   context.control_open = true;
+  note_stored(context, stored_part::control, config.controls_length - 1);
   return load_error::none;
 }
 
@@ -40,11 +41,14 @@ control_entry &current_control(const load_context &context) noexcept {
 load_error apply_control_key(load_context &context, const char *section,
                              const char *name, const char *value) noexcept {
   const std::uint32_t code = lookup_code(control_key_table.data(), name);
-  if (code == 0)
+  if (code == 0) {
     note_unknown_key(context, section, name);
-  else
-    store_key(context, &current_control(context), key_of_code(code), section,
-              value);
+    return load_error::none;
+  }
+  const schema::key_spec &key = key_of_code(code);
+  if (store_key(context, &current_control(context), key, section, value))
+    note_stored(context, stored_part::control_key,
+                context.config->controls_length - 1, code - 1);
   return load_error::none;
 }
 
@@ -62,6 +66,7 @@ load_error attach_code(load_context &context, const char *section,
     warn(context, warning_kind::code_block_replaced, section, nullptr);
   std::free(control.code);
   control.code = copy;
+  note_stored(context, stored_part::code, context.config->controls_length - 1);
   return load_error::none;
 }
 

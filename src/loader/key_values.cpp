@@ -8,7 +8,7 @@ namespace quelmix {
 namespace {
 
 // A value list with a count the key does not take changes nothing.
-bool takes_count(const load_context &context, const schema::key_spec &key,
+bool takes_count(load_context &context, const schema::key_spec &key,
                  const char *section, const value_list &list,
                  bool fits) noexcept {
   if (fits && list.count >= key.fewest && list.count <= key.most)
@@ -22,9 +22,8 @@ bool takes_count(const load_context &context, const schema::key_spec &key,
 
 } // namespace
 
-bool store_key(const load_context &context, void *record,
-               const schema::key_spec &key, const char *section,
-               const char *value) noexcept {
+bool store_key(load_context &context, void *record, const schema::key_spec &key,
+               const char *section, const char *value) noexcept {
   using schema::conversion;
   value_list list;
   switch (key.how) {

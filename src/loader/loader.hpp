@@ -31,6 +31,9 @@ enum class warning_kind : std::uint8_t {
   key_repeated,         // a camera key set again: the later value wins
   code_block_ignored,   // a code block outside a control section
   code_block_replaced,  // a second code block in one control
+  // Never warned, only told in the account: a key or code block of a
+  // control whose header was refused, which has nowhere to go.
+  control_refused,
 };
 
 struct load_warning {
@@ -45,10 +48,45 @@ struct load_warning {
   unsigned most;
 };
 
+// What the loader did with one event: its own account, so that a tool
+// never infers it from the record's lengths or the order of warnings.
+enum class event_outcome : std::uint8_t {
+  read,    // a header of a known section other than a control: it changed
+           // the section and stored nothing
+  stored,  // the record holds what the line says (see `part`)
+  ignored, // taken in without error, nothing stored (see `ignored`)
+  refused, // the line is bad (see `refused`)
+};
+
+// Which part of the record a stored event wrote.
+enum class stored_part : std::uint8_t {
+  none,
+  camera_key,  // a field of the camera record (`key`)
+  control,     // a new control (`index`), all zero: its header
+  control_key, // a field of control `index` (`key`)
+  code,        // control `index`'s code text
+  command,     // command `index` of the list
+};
+
+// Named by index, never by pointer: the arrays move when they grow.
+struct event_account {
+  event_outcome outcome = event_outcome::read;
+  stored_part part = stored_part::none;
+  // A stored camera or control key's index in schema::keys (0 otherwise: a
+  // command's kind is in its entry).
+  std::uint16_t key = 0;
+  std::uint32_t index = 0; // the control's or the command's index
+  warning_kind ignored = warning_kind::unknown_key;
+  load_error refused = load_error::none;
+};
+
 // Hears every warning, while the handler takes in the event of the line it
-// is about (the parser's listener has just told which line that is).
+// is about (the parser's listener has just told which line that is), then
+// the account of that event, once. The loader is built without exceptions:
+// the callbacks must not throw.
 struct load_observer {
-  void (*warn)(void *user, const load_warning &warning);
+  void (*warn)(void *user, const load_warning &warning) noexcept;
+  void (*account)(void *user, const event_account &account) noexcept;
   void *user;
 };
 
@@ -80,19 +118,48 @@ struct load_context {
   // append that reaches it comes to grow_commands to populate the next
   // stretch. Never above the capacity.
   std::uint32_t command_room = 0;
-  // Who hears warnings (none by default).
+  // Who hears warnings and accounts (none by default).
   const load_observer *observer = nullptr;
+  // The account of the event in hand, kept only while someone listens.
+  event_account account;
 };
 
-// Tells the observer, if there is one. Inline, so that a load nobody
-// listens to pays one test of a pointer per ignored line and nothing else.
-inline void warn(const load_context &context,
-                 const load_warning &warning) noexcept {
-  if (context.observer != nullptr)
-    context.observer->warn(context.observer->user, warning);
+// Whether a warning of `kind` means the line stored nothing.
+constexpr bool ignores_line(warning_kind kind) noexcept {
+  return kind != warning_kind::value_cut &&
+         kind != warning_kind::key_repeated &&
+         kind != warning_kind::code_block_replaced;
 }
-inline void warn(const load_context &context, warning_kind kind,
-                 const char *section, const char *name) noexcept {
+
+// The account's hooks, at the loader's storing and ignoring points. Inline,
+// so that a load nobody listens to pays one test of a pointer per event.
+inline void note_ignored(load_context &context, warning_kind why) noexcept {
+  if (context.observer == nullptr)
+    return;
+  context.account.outcome = event_outcome::ignored;
+  context.account.ignored = why;
+}
+inline void note_stored(load_context &context, stored_part part,
+                        std::uint32_t index, std::size_t key = 0) noexcept {
+  if (context.observer == nullptr)
+    return;
+  context.account.outcome = event_outcome::stored;
+  context.account.part = part;
+  context.account.index = index;
+  context.account.key = static_cast<std::uint16_t>(key);
+}
+
+// Tells the observer, if there is one, and notes in the account a warning
+// that ignores the line.
+inline void warn(load_context &context, const load_warning &warning) noexcept {
+  if (context.observer == nullptr)
+    return;
+  if (ignores_line(warning.kind))
+    note_ignored(context, warning.kind);
+  context.observer->warn(context.observer->user, warning);
+}
+inline void warn(load_context &context, warning_kind kind, const char *section,
+                 const char *name) noexcept {
   warn(context, load_warning{kind, section, name, 0, 0, 0});
 }
 
@@ -138,9 +205,8 @@ load_error apply_camera_key(load_context &context, const char *section,
 // Writes `value` into `record` (the camera_config or the current
 // control_entry) as the schema says `key` does; false when the key does
 // not take the value's count of numbers, and nothing changed.
-bool store_key(const load_context &context, void *record,
-               const schema::key_spec &key, const char *section,
-               const char *value) noexcept;
+bool store_key(load_context &context, void *record, const schema::key_spec &key,
+               const char *section, const char *value) noexcept;
 load_error append_command(load_context &context, const char *section,
                           const char *name, const char *value) noexcept;
 load_error open_control(load_context &context) noexcept;
@@ -151,7 +217,7 @@ load_error attach_code(load_context &context, const char *section,
 
 // A key that is no command in a camera or control section: a command out
 // of place, or simply unknown.
-void note_unknown_key(const load_context &context, const char *section,
+void note_unknown_key(load_context &context, const char *section,
                       const char *name) noexcept;
 
 // The outcome of a load: the parser's, refined by the loader's reason when
