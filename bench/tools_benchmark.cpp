@@ -8,6 +8,10 @@
 //    LINES lines, up to the publishDiagnostics it causes;
 //  - lsp/burst_200/LINES: 200 changes sent at once, up to the one
 //    publication for the latest version;
+//  - lsp/open_to_diagnostics/LINES: a didOpen up to its first diagnostics;
+//  - lsp/hover, completion, tokens_range_60, inlay_hints_60,
+//    code_actions_line on LINES: one request on an analysed version (goal:
+//    each median under 2 ms and at most 1/20 of open_to_diagnostics);
 //  - diff/commands/N: two files of N commands loaded and compared.
 // Each long-line family reports its fitted complexity (want: N).
 #include <benchmark/benchmark.h>
@@ -18,9 +22,9 @@
 #include <nlohmann/json.hpp>
 
 #include "config_generator.hpp"
+#include "document.hpp"
 #include "engine/analysis/engine.hpp"
 #include "engine/compare/record_diff.hpp"
-#include "document.hpp"
 #include "features.hpp"
 #include "server.hpp"
 #include "terminal_output.hpp"
@@ -89,9 +93,10 @@ std::string change(const std::string &text, int version) {
 }
 
 // A server with the document open and its first diagnostics published.
-quelmix::lsp::server opened(const std::string &text) {
+quelmix::lsp::server opened(const std::string &text,
+                            json capabilities = json::object()) {
   quelmix::lsp::server server;
-  server.handle(message("initialize", {{"capabilities", json::object()}}, 1));
+  server.handle(message("initialize", {{"capabilities", capabilities}}, 1));
   server.handle(
       message("textDocument/didOpen",
               {{"textDocument",
@@ -137,6 +142,101 @@ BENCHMARK(lsp_burst)
     ->Arg(1000)
     ->Arg(10000)
     ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+// Opening a document of LINES lines up to its first diagnostics: the cost
+// the requests below are measured against.
+void lsp_open_to_diagnostics(benchmark::State &state) {
+  const std::string text = quelmix::bench::generate_config(
+      {static_cast<std::size_t>(state.range(0)), false, 8});
+  for (auto _ : state)
+    benchmark::DoNotOptimize(opened(text));
+}
+BENCHMARK(lsp_open_to_diagnostics)
+    ->Name("lsp/open_to_diagnostics")
+    ->Arg(100000)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+
+json in_document(json params) {
+  params["textDocument"] = {{"uri", "file:///b.cfg"}};
+  return params;
+}
+
+json lines_range(int first, int last) {
+  return {{"start", {{"line", first}, {"character", 0}}},
+          {"end", {{"line", last}, {"character", 0}}}};
+}
+
+// One request on the middle of an analysed document of LINES lines: a
+// line's hover, completion, code actions, a screen's tokens and hints.
+std::string request_at(const std::string &kind, int middle) {
+  const json here = {{"line", middle}, {"character", 1}};
+  if (kind == "hover")
+    return message("textDocument/hover", in_document({{"position", here}}), 2);
+  if (kind == "completion")
+    return message(
+        "textDocument/completion",
+        in_document({{"position", {{"line", middle}, {"character", 0}}}}), 2);
+  if (kind == "tokens")
+    return message("textDocument/semanticTokens/range",
+                   in_document({{"range", lines_range(middle, middle + 60)}}),
+                   2);
+  if (kind == "hints")
+    return message("textDocument/inlayHint",
+                   in_document({{"range", lines_range(middle, middle + 60)}}),
+                   2);
+  return message("textDocument/codeAction",
+                 in_document({{"range", lines_range(middle, middle)},
+                              {"context", {{"diagnostics", json::array()}}}}),
+                 2);
+}
+
+void lsp_request(benchmark::State &state, const std::string &kind) {
+  const auto lines = static_cast<std::size_t>(state.range(0));
+  const std::string text = quelmix::bench::generate_config({lines, false, 8});
+  // A client that resolves code actions' edits, as VS Code does.
+  const json resolves = {
+      {"textDocument",
+       {{"codeAction",
+         {{"resolveSupport", {{"properties", json::array({"edit"})}}}}}}}};
+  quelmix::lsp::server server = opened(text, resolves);
+  const std::string request = request_at(kind, static_cast<int>(lines / 2));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(server.handle(request));
+  if (server.analyses() != 1)
+    state.SkipWithError("a request analysed the document again");
+}
+BENCHMARK_CAPTURE(lsp_request, hover, std::string("hover"))
+    ->Name("lsp/hover")
+    ->Arg(100000)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(lsp_request, completion, std::string("completion"))
+    ->Name("lsp/completion")
+    ->Arg(100000)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(lsp_request, tokens, std::string("tokens"))
+    ->Name("lsp/tokens_range_60")
+    ->Arg(100000)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(lsp_request, hints, std::string("hints"))
+    ->Name("lsp/inlay_hints_60")
+    ->Arg(100000)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(lsp_request, actions, std::string("actions"))
+    ->Name("lsp/code_actions_line")
+    ->Arg(100000)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 
 // Two files of N commands: one inserted in the middle and every

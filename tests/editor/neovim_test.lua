@@ -96,7 +96,11 @@ for _, action in ipairs(actions) do
   if action.title == 'rename to STEP' then rename = action end
 end
 check(rename ~= nil and rename.isPreferred, 'a preferred quick fix offered')
+-- Neovim resolves edits: the action comes without one, and
+-- codeAction/resolve makes it, as vim.lsp.buf.code_action does.
+check(rename == nil or rename.edit == nil, 'the edit is left to resolve')
 if rename then
+  rename = ask('codeAction/resolve', rename)
   vim.lsp.util.apply_workspace_edit(rename.edit, 'utf-16')
 end
 check(vim.api.nvim_buf_get_lines(buffer, 8, 9, false)[1] == 'STEP = 1',

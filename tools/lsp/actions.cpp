@@ -36,15 +36,12 @@ bool wanted(const json &context, const std::string &kind) {
   return false;
 }
 
-json quick_fix(const analysis &a, const std::string &uri, const diagnostic &d) {
+json quick_fix_edit(const analysis &a, const std::string &uri,
+                    const diagnostic &d) {
   json edits = json::array();
   for (const text_edit &e : d.fix->edits)
     edits.push_back(text_edit_of(a, e));
-  return {{"title", d.fix->title},
-          {"kind", "quickfix"},
-          {"diagnostics", json::array({diagnostic_json(a, d)})},
-          {"isPreferred", d.fix->safety == fix_safety::safe},
-          {"edit", {{"changes", {{uri, edits}}}}}};
+  return {{"changes", {{uri, edits}}}};
 }
 
 // A quick fix on a line the library reads in pieces (or with a NUL byte)
@@ -57,27 +54,81 @@ bool guarded(const analysis &a, const diagnostic &d) {
   return guard_one_fix(a.text, *d.fix).empty();
 }
 
-json fix_all(const analysis &a, const std::string &uri) {
+json quick_fix(const analysis &a, const std::string &uri, const diagnostic &d,
+               std::size_t index, long long version) {
+  json action = {{"title", d.fix->title},
+                 {"kind", "quickfix"},
+                 {"diagnostics", json::array({diagnostic_json(a, d)})},
+                 {"isPreferred", d.fix->safety == fix_safety::safe}};
+  if (a.options.resolve_edits)
+    action["data"] = {{"uri", uri}, {"version", version}, {"fix", index}};
+  else
+    action["edit"] = quick_fix_edit(a, uri, d);
+  return action;
+}
+
+// The safe fixes of the diagnostics the user's warning options show.
+fix_options safe_shown(const analysis &a) {
   fix_options options;
   options.wanted = [&a](const diagnostic &d) {
     return a.options.warnings.shown(d);
   };
-  const fix_report fixed = apply_fixes(a.text, options);
-  if (fixed.text == a.text)
-    return nullptr;
+  return options;
+}
+
+json fix_all_edit(const analysis &a, const std::string &uri,
+                  const fix_report &fixed) {
   const json whole = {{"range",
                        {{"start", {{"line", 0}, {"character", 0}}},
                         {"end", position_at(a, a.text.size())}}},
                       {"newText", fixed.text}};
-  return {
-      {"title", "Fix all safe problems (" + std::to_string(fixed.safe) + ")"},
-      {"kind", "source.fixAll"},
-      {"edit", {{"changes", {{uri, json::array({whole})}}}}}};
+  return {{"changes", {{uri, json::array({whole})}}}};
+}
+
+// Listed when a safe fix is shown; the fixes themselves are applied (in
+// rounds, with the engine run again) only when the edit is needed.
+json fix_all(const analysis &a, const std::string &uri, long long version) {
+  std::size_t safe = 0;
+  for (const diagnostic &d : a.checked.diagnostics)
+    safe += d.fix && d.fix->safety == fix_safety::safe &&
+            a.options.warnings.shown(d);
+  if (safe == 0)
+    return nullptr;
+  json action = {{"title", "Fix all safe problems"}, {"kind", "source.fixAll"}};
+  if (a.options.resolve_edits) {
+    action["data"] = {{"uri", uri}, {"version", version}, {"fix", "all"}};
+    return action;
+  }
+  const fix_report fixed = apply_fixes(a.text, safe_shown(a));
+  if (fixed.text == a.text)
+    return nullptr;
+  action["title"] =
+      "Fix all safe problems (" + std::to_string(fixed.safe) + ")";
+  action["edit"] = fix_all_edit(a, uri, fixed);
+  return action;
 }
 
 } // namespace
 
-json code_actions(const analysis &a, const json &params) {
+json resolve_action(const analysis &a, json action, long long version) {
+  const json data = action.value("data", json::object());
+  if (data.value("version", version - 1) != version || !data.contains("fix"))
+    return action;
+  const std::string uri = data.at("uri").get<std::string>();
+  const json &which = data.at("fix");
+  if (which.is_string()) {
+    const fix_report fixed = apply_fixes(a.text, safe_shown(a));
+    if (fixed.text != a.text)
+      action["edit"] = fix_all_edit(a, uri, fixed);
+    return action;
+  }
+  const auto index = which.get<std::size_t>();
+  if (index < a.checked.diagnostics.size() && a.checked.diagnostics[index].fix)
+    action["edit"] = quick_fix_edit(a, uri, a.checked.diagnostics[index]);
+  return action;
+}
+
+json code_actions(const analysis &a, const json &params, long long version) {
   const std::string uri =
       params.at("textDocument").at("uri").get<std::string>();
   const json &range = params.at("range");
@@ -86,12 +137,14 @@ json code_actions(const analysis &a, const json &params) {
   const json context = params.value("context", json::object());
   json actions = json::array();
   if (wanted(context, "quickfix"))
-    for (const diagnostic &d : a.checked.diagnostics)
+    for (std::size_t i = 0; i < a.checked.diagnostics.size(); ++i) {
+      const diagnostic &d = a.checked.diagnostics[i];
       if (d.fix && d.line >= first && d.line <= last &&
           a.options.warnings.shown(d) && guarded(a, d))
-        actions.push_back(quick_fix(a, uri, d));
+        actions.push_back(quick_fix(a, uri, d, i, version));
+    }
   if (wanted(context, "source.fixAll")) {
-    json all = fix_all(a, uri);
+    json all = fix_all(a, uri, version);
     if (!all.is_null())
       actions.push_back(std::move(all));
   }

@@ -9,7 +9,14 @@
 
 namespace quelmix::lsp {
 
-// CodeAction[] for textDocument/codeAction's params.
-json code_actions(const analysis &a, const json &params);
+// CodeAction[] for textDocument/codeAction's params, listed from the
+// analysis. When the client resolves edits, an action carries only what
+// names it (`data`: the document's version and the diagnostic's index, or
+// fix-all) and its edit is made by resolve_action.
+json code_actions(const analysis &a, const json &params, long long version);
+
+// codeAction/resolve: `action` with its edit, when `version` is still the
+// version it was listed for (else unchanged: the client asks again).
+json resolve_action(const analysis &a, json action, long long version);
 
 } // namespace quelmix::lsp

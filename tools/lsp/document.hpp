@@ -22,6 +22,8 @@ using json = nlohmann::json;
 struct client_options {
   bool utf8 = false;    // positions count UTF-8 bytes, not UTF-16 units
   bool markdown = true; // hover text in markdown (else plain text)
+  // The client resolves a code action's edit (codeAction/resolve).
+  bool resolve_edits = false;
   tools::warning_options warnings; // the checker's -W options
 };
 

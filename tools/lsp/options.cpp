@@ -34,6 +34,11 @@ void take_client_capabilities(const json &capabilities,
                          .value("hover", json::object());
   if (hover.contains("contentFormat"))
     options.markdown = offers(hover["contentFormat"], "markdown");
+  const json resolvable = capabilities.value("textDocument", json::object())
+                              .value("codeAction", json::object())
+                              .value("resolveSupport", json::object())
+                              .value("properties", json::array());
+  options.resolve_edits = offers(resolvable, "edit");
 }
 
 bool apply_settings(const json &settings, client_options &options,

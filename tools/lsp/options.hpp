@@ -13,7 +13,8 @@
 namespace quelmix::lsp {
 
 // Takes the client's capabilities: UTF-8 positions when offered, plain-text
-// hover when markdown is not.
+// hover when markdown is not, a code action's edit made when it is resolved
+// when the client can ask for that.
 void take_client_capabilities(const json &capabilities,
                               client_options &options);
 

@@ -63,7 +63,8 @@ json capabilities(const client_options &options) {
             {"documentSymbolProvider", true},
             {"documentFormattingProvider", true},
             {"codeActionProvider",
-             {{"codeActionKinds", json::array({"quickfix", "source.fixAll"})}}},
+             {{"codeActionKinds", json::array({"quickfix", "source.fixAll"})},
+              {"resolveProvider", true}}},
             {"semanticTokensProvider",
              {{"legend", semantic_tokens_legend()},
               {"full", true},
@@ -121,7 +122,7 @@ struct dispatcher {
   server &s;
   std::vector<std::string> &out;
 
-  const server::document &document_of(const json &params) {
+  server::document &document_of(const json &params) {
     const auto &uri =
         params.at("textDocument").at("uri").get_ref<const std::string &>();
     const auto found = s.documents_.find(uri);
@@ -134,14 +135,17 @@ struct dispatcher {
     std::string problem;
     if (!apply_settings(settings, s.options_, problem))
       out.push_back(show_error(problem));
-    for (const auto &[uri, document] : s.documents_)
+    for (auto &[uri, document] : s.documents_) {
+      document.analysed.reset(); // the settings are part of the analysis
       s.pending_.insert(uri);
+    }
   }
 
   void open(const json &params) {
     const json &document = params.at("textDocument");
     const std::string uri = document.at("uri").get<std::string>();
     server::document &d = s.documents_[uri];
+    d.analysed.reset();
     d.text = document.at("text").get<std::string>();
     d.version = document.value("version", 0LL);
     s.pending_.insert(uri);
@@ -153,6 +157,7 @@ struct dispatcher {
     const auto found = s.documents_.find(uri);
     if (found == s.documents_.end())
       return;
+    found->second.analysed.reset();
     for (const json &change : params.at("contentChanges"))
       apply_change(found->second.text, change, s.options_);
     found->second.version =
@@ -210,7 +215,9 @@ struct dispatcher {
     if (method == "textDocument/formatting")
       return formatting_edits(analyse(params));
     if (method == "textDocument/codeAction")
-      return code_actions(analyse(params), params);
+      return code_actions(analyse(params), params, document_of(params).version);
+    if (method == "codeAction/resolve")
+      return resolve(params);
     if (method == "textDocument/semanticTokens/full")
       return semantic_tokens(analyse(params), 1, INT64_MAX);
     if (method == "textDocument/semanticTokens/range")
@@ -232,10 +239,27 @@ struct dispatcher {
     return params.at("range").at("end").at("line").get<std::int64_t>() + 1;
   }
 
-  analysis analyse(const json &params) {
-    return analysis(document_of(params).text, s.options_);
+  json resolve(const json &action) {
+    const json data = action.value("data", json::object());
+    const auto found = s.documents_.find(data.value("uri", std::string()));
+    if (found == s.documents_.end())
+      return action;
+    return resolve_action(s.analysed(found->second), action,
+                          found->second.version);
+  }
+
+  const analysis &analyse(const json &params) {
+    return s.analysed(document_of(params));
   }
 };
+
+const analysis &server::analysed(document &d) {
+  if (!d.analysed) {
+    d.analysed = std::make_unique<const analysis>(d.text, options_);
+    ++analyses_;
+  }
+  return *d.analysed;
+}
 
 std::vector<std::string> server::flush() {
   std::vector<std::string> out;
@@ -245,8 +269,7 @@ std::vector<std::string> server::flush() {
     if (found != documents_.end()) {
       params["version"] = found->second.version;
       try {
-        params["diagnostics"] =
-            diagnostics_of(analysis(found->second.text, options_));
+        params["diagnostics"] = diagnostics_of(analysed(found->second));
       } catch (const std::bad_alloc &) {
         out.push_back(show_error("out of memory while analysing " + uri));
         continue;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -37,11 +38,21 @@ public:
   // "shutdown" request, 1 without one, as the protocol says).
   std::optional<int> exit_status() const { return exit_status_; }
 
+  // How many times a document was analysed: once per version (and per
+  // change of the user's settings), whatever was asked of it.
+  std::size_t analyses() const { return analyses_; }
+
 private:
   struct document {
     std::string text;
     long long version = 0;
+    // The analysis of this version, made when first asked for and dropped
+    // when the text or the settings change.
+    std::unique_ptr<const analysis> analysed;
   };
+
+  // The analysis of `d`'s current version.
+  const analysis &analysed(document &d);
 
   std::map<std::string, document, std::less<>> documents_;
   std::set<std::string, std::less<>> pending_; // to publish at the flush
@@ -49,6 +60,7 @@ private:
   bool initialized_ = false;
   bool shutting_down_ = false;
   std::optional<int> exit_status_;
+  std::size_t analyses_ = 0;
 
   friend struct dispatcher;
 };
