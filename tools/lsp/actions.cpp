@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "actions.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 
 #include "engine/analysis/fixes.hpp"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "document.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 
 #include "positions.hpp"

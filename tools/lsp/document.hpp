@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "engine/analysis/engine.hpp"
 #include "warning_options.hpp"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "features.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 
 #include "engine/analysis/entry_value.hpp"

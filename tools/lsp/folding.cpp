@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "folding.hpp"
 
+#include <nlohmann/json.hpp>
+
 namespace quelmix::lsp {
 namespace {
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "inlay_hints.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <string>
 #include <vector>

@@ -14,6 +14,7 @@
 
 #include "command_line.hpp"
 #include "framing.hpp"
+#include "output.hpp"
 #include "server.hpp"
 
 namespace {
@@ -22,9 +23,10 @@ constexpr const char *USAGE =
     "Usage: quelmix-config-lsp [OPTION]...\n"
     "A language server for camera configuration files: the Language Server\n"
     "Protocol 3.17 over standard input and output (JSON-RPC with\n"
-    "Content-Length framing, full-document sync). It publishes every\n"
+    "Content-Length framing, incremental document sync). It publishes every\n"
     "diagnostic quelmix-config-check reports, and answers hover, completion,\n"
-    "document symbols and formatting. An editor starts it; see\n"
+    "document symbols, formatting, code actions, semantic tokens, folding\n"
+    "ranges and inlay hints. An editor starts it; see\n"
     "quelmix-config-lsp(1) for the set-up of each editor.\n"
     "\n"
     "      --stdio            accepted and ignored (standard input and output\n"
@@ -32,23 +34,10 @@ constexpr const char *USAGE =
     "  -h, --help             show this help and exit\n"
     "      --version          show the version and exit\n";
 
-bool write_all(const std::string &bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n =
-        write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 bool send(const std::vector<std::string> &bodies) {
   for (const std::string &body : bodies)
-    if (!write_all(quelmix::lsp::frame_message(body)))
+    if (!quelmix::tools::write_all(STDOUT_FILENO,
+                                   quelmix::lsp::frame_message(body)))
       return false;
   return true;
 }
@@ -105,10 +94,5 @@ int main(int argc, char **argv) {
       return 2;
     }
   }
-  try {
-    return serve();
-  } catch (const std::bad_alloc &) {
-    std::fputs("quelmix-config-lsp: out of memory\n", stderr);
-    return 2;
-  }
+  return quelmix::tools::run_and_finish("quelmix-config-lsp", serve);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "options.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 
 namespace quelmix::lsp {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "semantic_tokens.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <vector>
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "server.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdint>
 #include <exception>
 #include <new>
