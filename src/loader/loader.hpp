@@ -121,7 +121,7 @@ struct load_context {
   // Who hears warnings and accounts (none by default).
   const load_observer *observer = nullptr;
   // The account of the event in hand, kept only while someone listens.
-  event_account account;
+  event_account account{};
 };
 
 // Whether a warning of `kind` means the line stored nothing.
