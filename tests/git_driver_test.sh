@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# quelmix-config-diff as git's diff driver, set up with README's own lines
-# (so that this breaks when README drifts), in a real repository: git diff
+# quelmix-config-diff as git's diff driver, set up with the docs' own lines
+# (so that this breaks when docs/diff.md drifts), in a real repository: git diff
 # and git log -p --ext-diff show record differences, and a pure reformat
 # shows none.
-# Usage: git_driver_test.sh README TOOLS_DIR
+# Usage: git_driver_test.sh DIFF_PAGE TOOLS_DIR
 set -euo pipefail
-readme=$1
+page=$1
 tools=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -15,7 +15,7 @@ fail() { echo "git driver: $*"; exit 1; }
 
 setup=$(sed -n '/^# Record differences in git/,/^```/p' "$readme" |
   grep -E '^(echo|git config)')
-[ "$(echo "$setup" | wc -l)" -eq 2 ] || fail "README's set-up lines not found"
+[ "$(echo "$setup" | wc -l)" -eq 2 ] || fail "the set-up lines of $page not found"
 
 cd "$work"
 git init -q repo && cd repo

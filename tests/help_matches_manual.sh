@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The options --help lists and the options the manual page describes are
-# the same set, so neither drifts from the other.
-# Usage: help_matches_manual.sh TOOL MANUAL_PAGE
+# The options --help lists, the options the manual page describes and, when
+# a documentation page is given, the options of that page's option table
+# (the table whose first column is "option") are the same set, so none
+# drifts from the others.
+# Usage: help_matches_manual.sh TOOL MANUAL_PAGE [DOCS_PAGE]
 set -euo pipefail
 tool=$1
 page=$2
-options() { grep -oE '(^|[ ,[])--?[A-Za-z][A-Za-z-]*' | sed -E 's/^[ ,[]//' | sort -u; }
+docs=${3:-}
+options() { grep -oE '(^|[ ,[`])--?[A-Za-z][A-Za-z-]*' | sed -E 's/^[ ,[`]//' | sort -u; }
 from_help=$("$tool" --help | options)
 # The page's own markup: "\-" is a minus, and .B/.BR/.BI lines name options.
 from_page=$(sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$page" | sed 's/\\-/-/g; s/\\f[BIRP]//g' |
@@ -30,4 +33,17 @@ for cause in ${help_exit:+'read' 'writ' 'memory' 'usage\|command line'}; do
     exit 1
   fi
 done
-echo "$(echo "$from_help" | wc -l) options in both"
+if [ -n "$docs" ]; then
+  # The options --help lists in its option lines (not those its prose
+  # mentions), and the first cell of each row of the page's table headed
+  # "| option |".
+  listed=$("$tool" --help | grep -E '^ +-' | sed -E 's/^ +(-[^ ,]+(, -[^ ]+)?).*/ \1/' | options)
+  from_docs=$(awk '/^\| option \|/{t=1; next} t && !/^\|/{t=0} t' "$docs" |
+    grep -v '^|---' | cut -d'|' -f2 | options)
+  if [ "$listed" != "$from_docs" ]; then
+    diff <(echo "$listed") <(echo "$from_docs") || true
+    echo "--help and $docs list different options"
+    exit 1
+  fi
+fi
+echo "$(echo "$from_help" | wc -l) options in both${docs:+ and the docs}"

@@ -1,10 +1,24 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""README's example sessions, run: each ```console block after a
-"<!-- test: COMMAND -->" line must be exactly what COMMAND prints (standard
-error and output together). "COPY_OF:PATH" in COMMAND stands for a copy of
-PATH, by its base name, in a scratch directory the command runs in.
-Usage: readme_examples_test.py README TOOLS_DIR"""
+"""The documentation's examples, run. In README.md and every page of docs/,
+each fenced block follows a marker line that says how it is held true:
+
+  <!-- test: COMMAND -->     a ```console block: its "$ " line shows
+                             COMMAND and the rest is exactly what COMMAND
+                             prints (standard error and output together)
+  <!-- file: NAME -->        the block is a file NAME that the page's
+                             commands use ("FILE:NAME" in a COMMAND); each
+                             such file is used by one
+  <!-- checked-by: PATH -->  the test PATH runs this very block (PATH, or
+                             tests/CMakeLists.txt, names the page)
+  <!-- untested: REASON -->  not run, and the page says why
+
+A block with no marker is an error, so a new example cannot go untested by
+accident. In a COMMAND, "COPY_OF:PATH" stands for a copy of PATH and
+"FILE:NAME" for the page's file NAME, both by their base names in a scratch
+directory the command then runs in; otherwise it runs in the source tree.
+Usage: readme_examples_test.py SOURCE_DIR PATH_DIRS PAGE...
+(PATH_DIRS: the build's program folders, joined with ":")"""
 import os
 import re
 import shlex
@@ -13,56 +27,136 @@ import subprocess
 import sys
 import tempfile
 
-MARKER = re.compile(r'^<!-- test: (.*) -->$')
+MARKER = re.compile(r'^<!-- (test|file|checked-by|untested): ?(.*?) ?-->$')
+FENCE = re.compile(r'^```')
 
 
-def examples(readme):
-    lines = open(readme, encoding='utf-8').read().split('\n')
-    for i, line in enumerate(lines):
-        found = MARKER.match(line)
-        if not found:
+def blocks(lines):
+    """Each fenced block as (opening line index, closing line index)."""
+    i = 0
+    while i < len(lines):
+        if FENCE.match(lines[i]):
+            end = i + 1
+            while end < len(lines) and lines[end] != '```':
+                end += 1
+            yield i, end
+            i = end
+        i += 1
+
+
+def examples(page):
+    """The page's blocks with their markers, and the problems found."""
+    lines = open(page, encoding='utf-8').read().split('\n')
+    found, problems = [], []
+    for start, end in blocks(lines):
+        marker = MARKER.match(lines[start - 1]) if start > 0 else None
+        if marker is None:
+            problems.append('line %d: a block without a marker' % (start + 1))
             continue
-        if lines[i + 1] != '```console' or not lines[i + 2].startswith('$ '):
-            sys.exit('README line %d: a test marker without a console block'
-                     % (i + 1))
-        end = lines.index('```', i + 3)
-        yield i + 1, found.group(1), '\n'.join(lines[i + 3:end]) + '\n'
+        kind, argument = marker.groups()
+        if not argument:
+            problems.append('line %d: "%s" needs an argument' % (start, kind))
+            continue
+        found.append((start, kind, argument, lines[start],
+                      lines[start + 1:end]))
+    return found, problems
 
 
-def run(command, root, tools):
-    env = dict(os.environ, PATH=tools + os.pathsep + os.environ['PATH'],
-               NO_COLOR='1', LC_ALL='C.UTF-8')
+def run(command, source, path_dirs, files):
+    env = dict(os.environ, NO_COLOR='1', LC_ALL='C.UTF-8',
+               PATH=path_dirs + os.pathsep + os.environ['PATH'])
     with tempfile.TemporaryDirectory() as scratch:
-        cwd = root
+        cwd = source
         words = []
         for word in shlex.split(command):
             if word.startswith('COPY_OF:'):
-                source = os.path.join(root, word[len('COPY_OF:'):])
-                word = os.path.basename(source)
-                shutil.copy(source, os.path.join(scratch, word))
+                origin = os.path.join(source, word[len('COPY_OF:'):])
+                word = os.path.basename(origin)
+                shutil.copy(origin, os.path.join(scratch, word))
+                cwd = scratch
+            elif word.startswith('FILE:'):
+                word = word[len('FILE:'):]
+                with open(os.path.join(scratch, word), 'w',
+                          encoding='utf-8') as out:
+                    out.write(files[word])
                 cwd = scratch
             words.append(word)
         done = subprocess.run(words, cwd=cwd, env=env, stdout=subprocess.PIPE,
                               stderr=subprocess.STDOUT)
-        return done.stdout.decode('utf-8')
+        return ' '.join(words), done.stdout.decode('utf-8')
+
+
+def names_page(test_path, page, source):
+    relative = os.path.relpath(page, source)
+    for path in (test_path, os.path.join(source, 'tests', 'CMakeLists.txt')):
+        with open(path, encoding='utf-8', errors='replace') as text:
+            if relative in text.read():
+                return True
+    return False
+
+
+def check_page(page, source, path_dirs):
+    """The failures of one page, and how many examples it ran."""
+    found, failures = examples(page)
+    files = {arg: '\n'.join(body) + '\n'
+             for _, kind, arg, _, body in found if kind == 'file'}
+    used = set()
+    ran = 0
+    for start, kind, argument, opening, body in found:
+        where = 'line %d' % (start + 1)
+        if kind == 'test':
+            if opening != '```console' or not body or \
+                    not body[0].startswith('$ '):
+                failures.append(where + ': a test marker without a console '
+                                'block starting with "$ "')
+                continue
+            wanted = {w[len('FILE:'):] for w in shlex.split(argument)
+                      if w.startswith('FILE:')}
+            used.update(wanted)
+            missing = sorted(w for w in wanted if w not in files)
+            if missing:
+                failures.append(where + ': no file block %s' % missing)
+                continue
+            shown, got = run(argument, source, path_dirs, files)
+            ran += 1
+            expected = '\n'.join(body[1:]) + '\n' if len(body) > 1 else ''
+            if body[0] != '$ ' + shown:
+                failures.append('%s: the block shows "%s", the test runs '
+                                '"%s"' % (where, body[0], shown))
+            if got != expected:
+                failures.append('%s: %s\n--- the page\n%s--- printed\n%s'
+                                % (where, argument, expected, got))
+        elif kind == 'checked-by':
+            test_path = os.path.join(source, argument)
+            if not os.path.isfile(test_path):
+                failures.append(where + ': no test ' + argument)
+            elif not names_page(test_path, page, source):
+                failures.append('%s: neither %s nor tests/CMakeLists.txt '
+                                'names this page' % (where, argument))
+        elif opening.startswith('```console'):
+            failures.append(where + ': a console block that is not run')
+    for name in files:
+        if name not in used:
+            failures.append('file block %s: no command uses it' % name)
+    return failures, ran
 
 
 def main():
-    readme, tools = sys.argv[1], os.path.abspath(sys.argv[2])
-    root = os.path.dirname(os.path.abspath(readme))
-    failures = 0
-    count = 0
-    for line, command, expected in examples(readme):
-        count += 1
-        got = run(command, root, tools)
-        if got != expected:
-            failures += 1
-            print('README line %d: %s\n--- README\n%s--- printed\n%s'
-                  % (line, command, expected, got))
-    if count == 0:
-        sys.exit('no examples found in ' + readme)
-    print('%d README examples, %d differ' % (count, failures))
-    sys.exit(1 if failures else 0)
+    source, path_dirs = os.path.abspath(sys.argv[1]), sys.argv[2]
+    path_dirs = os.pathsep.join(os.path.abspath(d)
+                                for d in path_dirs.split(':'))
+    total_failures, total_ran = 0, 0
+    for page in sys.argv[3:]:
+        failures, ran = check_page(os.path.abspath(page), source, path_dirs)
+        total_ran += ran
+        total_failures += len(failures)
+        for failure in failures:
+            print('%s %s' % (os.path.relpath(page, source), failure))
+    if total_ran == 0:
+        sys.exit('no examples found')
+    print('%d examples run in %d pages, %d problems'
+          % (total_ran, len(sys.argv) - 3, total_failures))
+    sys.exit(1 if total_failures else 0)
 
 
 main()

@@ -98,7 +98,7 @@ cmake -S "$work/find_package" -B "$work/find_package/build" \
 cmake --build "$work/find_package/build" >/dev/null
 check find_package "$("$work/find_package/build/consumer" "$sample")"
 
-# 2. pkg-config and README's compiler command (its run path recorded). The
+# 2. pkg-config and docs/library.md's compiler command (its run path recorded). The
 # file names the prefix plainly: no "pkgconfig/.." walks in its paths.
 pc=$(find "$work/prefix" -name quelmix_config_parser.pc)
 if grep -q '\.\.' "$pc" || ! grep -qx "prefix=$work/prefix" "$pc"; then
@@ -114,13 +114,13 @@ cc -std=c99 -Wall -Werror "$source_dir/tests/consumers/consumer.c" \
   -o "$work/pkg_config_consumer"
 check pkg-config "$("$work/pkg_config_consumer" "$sample")"
 
-# 3. The source tree as a subproject, with README's own CMakeLists.txt, twice:
+# 3. The source tree as a subproject, with docs/library.md's own CMakeLists.txt, twice:
 # the shared library installed beside the host's program, and the static
 # choice. Either way the installed program runs, and the host's own cache is
 # left alone.
 readme_subproject=$(awk '/^# 3\. CMake, the source tree as a subproject/{f=1}
-  f && /^```$/{exit} f' "$source_dir/README.md")
-[ -n "$readme_subproject" ] || { echo "README's subproject text not found"; exit 1; }
+  f && /^```$/{exit} f' "$source_dir/docs/library.md")
+[ -n "$readme_subproject" ] || { echo "docs/library.md: the subproject text not found"; exit 1; }
 subproject() { # NAME EXTRA_CMAKE_ARGS...
   local name=$1
   shift
@@ -131,7 +131,7 @@ subproject() { # NAME EXTRA_CMAKE_ARGS...
     sed "s|add_subdirectory(third_party/quelmix_config_parser)|add_subdirectory(\"$source_dir\" quelmix)|" \
       >"$dir/CMakeLists.txt"
   grep -q "add_subdirectory(\"$source_dir\"" "$dir/CMakeLists.txt" ||
-    { echo "$name: README's add_subdirectory line changed"; exit 1; }
+    { echo "$name: the add_subdirectory line of docs/library.md changed"; exit 1; }
   cmake -S "$dir" -B "$dir/build" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$@" >/dev/null
   if grep -q '^CMAKE_BUILD_TYPE:STRING=.' "$dir/build/CMakeCache.txt"; then
     echo "$name: the subproject wrote the host's CMAKE_BUILD_TYPE"

@@ -1,7 +1,7 @@
 ;;; emacs_eglot_test.el --- eglot against quelmix-config-lsp -*- lexical-binding: t -*-
 ;; SPDX-License-Identifier: MIT
 ;;
-;; Emacs's eglot against quelmix-config-lsp, in batch, set up by README's own
+;; Emacs's eglot against quelmix-config-lsp, in batch, set up by the docs' own
 ;; snippet (run_emacs_test.sh loads it first): visit a file with mistakes,
 ;; run the command loop's hook as a key press would, wait for flymake's
 ;; diagnostics and check their lines and kinds, ask for hover, apply the
@@ -67,11 +67,11 @@
             "step = 1\n"))
   (find-file path)
   (quelmix-test-check (eq major-mode 'quelmix-config-mode)
-                      (format "README set the mode: %s" major-mode))
+                      (format "the snippet set the mode: %s" major-mode))
   ;; eglot-ensure connects from the command loop; batch has none.
   (run-hooks 'post-command-hook)
   (quelmix-test-check (quelmix-test-wait (lambda () (eglot-managed-p)) 20)
-                      "README started eglot")
+                      "the snippet started eglot")
   (unless (eglot-managed-p) (quelmix-test-finish))
 
   (quelmix-test-check

@@ -1,6 +1,6 @@
 -- SPDX-License-Identifier: MIT
 -- Neovim's built-in LSP client against quelmix-config-lsp, headless, set up
--- by README's own snippet (run_neovim_test.sh loads it first): open a file
+-- by the docs' own snippet (run_neovim_test.sh loads it first): open a file
 -- with mistakes, wait for the diagnostics and check their lines and kinds,
 -- ask for hover, completion and formatting and check the answers, then
 -- apply a quick fix and see its diagnostic go. Exits 0 when all hold.
@@ -31,7 +31,7 @@ end
 
 vim.cmd('edit ' .. path)
 local buffer = vim.api.nvim_get_current_buf()
-check(vim.bo.filetype == 'quelmixcfg', 'README set the file type')
+check(vim.bo.filetype == 'quelmixcfg', 'the snippet set the file type')
 local client = nil
 vim.wait(10000, function()
   -- A table keyed by client id, not a list.
@@ -39,7 +39,7 @@ vim.wait(10000, function()
   client = attached
   return client ~= nil
 end, 50)
-check(client ~= nil, 'README started the client and attached it')
+check(client ~= nil, 'the snippet started the client and attached it')
 if client == nil then
   io.stderr:write('neovim test: ' .. table.concat(failures, '\n  ') .. '\n')
   vim.cmd('cquit 1')

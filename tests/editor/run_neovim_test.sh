@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Runs README's Neovim set-up, then neovim_test.lua, in a headless Neovim
+# Runs the docs' Neovim set-up, then neovim_test.lua, in a headless Neovim
 # with no user configuration; and the Vim syntax file's test.
-# Usage: run_neovim_test.sh NVIM SERVER TEST_DIR README EDITORS_DIR
+# Usage: run_neovim_test.sh NVIM SERVER TEST_DIR EDITORS_PAGE EDITORS_DIR
 set -euo pipefail
 nvim=$1
 server=$2

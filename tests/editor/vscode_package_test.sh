@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Packs the VS Code extension as README says and checks the package: vsce
+# Packs the VS Code extension as docs/editors.md says and checks the package: vsce
 # validates the manifest, and the .vsix holds the manifest, the client, the
 # grammar, the licence and the language client it requires.
 # Usage: vscode_package_test.sh EDITORS_DIR NODE_MODULES_PARENT
