@@ -94,11 +94,14 @@ foreach(_tool quelmix-config-check quelmix-config-format quelmix-config-lsp
 endforeach()
 if(TARGET quelmix-config-check)
   list(APPEND _debian_packages tools ${QUELMIX_DEB_TOOLS})
-  # The manual pages send readers to README: it goes where a Debian package
-  # puts it, with `cmake --install` too.
+  # The manual pages send readers to README and the docs/ pages it links
+  # to: they go where a Debian package puts them, with `cmake --install` too.
   install(FILES ${PROJECT_SOURCE_DIR}/README.md
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${QUELMIX_DEB_TOOLS}
     COMPONENT tools)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${QUELMIX_DEB_TOOLS}
+    COMPONENT tools FILES_MATCHING PATTERN "*.md" PATTERN "*.svg")
   # Highlighting for editors, to copy where each editor looks.
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/editors/vim
                     ${PROJECT_SOURCE_DIR}/editors/textmate

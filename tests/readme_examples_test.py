@@ -13,8 +13,9 @@ each fenced block follows a marker line that says how it is held true:
                              tests/CMakeLists.txt, names the page)
   <!-- untested: REASON -->  not run, and the page says why
 
-A block with no marker is an error, so a new example cannot go untested by
-accident. In a COMMAND, "COPY_OF:PATH" stands for a copy of PATH and
+A block with no marker, or an indented code block, is an error, so a new
+example cannot go untested by accident; and README.md keeps to README_LINES lines (the rest belongs in
+docs/). In a COMMAND, "COPY_OF:PATH" stands for a copy of PATH and
 "FILE:NAME" for the page's file NAME, both by their base names in a scratch
 directory the command then runs in; otherwise it runs in the source tree.
 Usage: readme_examples_test.py SOURCE_DIR PATH_DIRS PAGE...
@@ -27,6 +28,7 @@ import subprocess
 import sys
 import tempfile
 
+README_LINES = 250
 MARKER = re.compile(r'^<!-- (test|file|checked-by|untested): ?(.*?) ?-->$')
 FENCE = re.compile(r'^```')
 
@@ -44,10 +46,31 @@ def blocks(lines):
         i += 1
 
 
+def indented_blocks(lines):
+    """The first line of each indented code block: four blanks after a
+    blank line, outside a list and outside a fence."""
+    fenced, in_list = False, False
+    for i, line in enumerate(lines):
+        if FENCE.match(line):
+            fenced = not fenced
+        if fenced or not line.strip():
+            continue
+        if re.match(r'^\s*([-*+]|\d+\.) ', line):
+            in_list = True
+        elif not line.startswith(' '):
+            in_list = False
+        elif line.startswith('    ') and i > 0 and not lines[i - 1].strip() \
+                and not in_list:
+            yield i
+
+
 def examples(page):
     """The page's blocks with their markers, and the problems found."""
     lines = open(page, encoding='utf-8').read().split('\n')
     found, problems = [], []
+    for i in indented_blocks(lines):
+        problems.append('line %d: an indented code block; fence it and mark '
+                        'it' % (i + 1))
     for start, end in blocks(lines):
         marker = MARKER.match(lines[start - 1]) if start > 0 else None
         if marker is None:
@@ -81,8 +104,12 @@ def run(command, source, path_dirs, files):
                     out.write(files[word])
                 cwd = scratch
             words.append(word)
-        done = subprocess.run(words, cwd=cwd, env=env, stdout=subprocess.PIPE,
-                              stderr=subprocess.STDOUT)
+        try:
+            done = subprocess.run(words, cwd=cwd, env=env,
+                                  stdout=subprocess.PIPE,
+                                  stderr=subprocess.STDOUT)
+        except FileNotFoundError:
+            return ' '.join(words), '%s: no such program\n' % words[0]
         return ' '.join(words), done.stdout.decode('utf-8')
 
 
@@ -98,6 +125,9 @@ def names_page(test_path, page, source):
 def check_page(page, source, path_dirs):
     """The failures of one page, and how many examples it ran."""
     found, failures = examples(page)
+    length = open(page, encoding='utf-8').read().count('\n')
+    if os.path.basename(page) == 'README.md' and length > README_LINES:
+        failures.append('%d lines, more than %d' % (length, README_LINES))
     files = {arg: '\n'.join(body) + '\n'
              for _, kind, arg, _, body in found if kind == 'file'}
     used = set()

@@ -64,7 +64,8 @@ struct kind_info {
   std::string_view summary; // one line, for help texts and documentation
 };
 
-// README and the manual page list the same.
+// docs/checker.md (held to this by tests/docs_tables_test.cpp) and the
+// manual page list the same.
 inline constexpr kind_info kinds[] = {
     {diagnostic_kind::unclosed_header, "unclosed-header", severity::error,
      fix_class::unsafe, "a section header without its closing \"]\""},

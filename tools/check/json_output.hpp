@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The checker's JSON output: one document per file describing the record
-// and every diagnostic. Documented in README as a stable interface.
+// and every diagnostic. Documented in docs/checker.md as a stable interface.
 #pragma once
 
 #include <cstdint>

@@ -46,7 +46,7 @@ constexpr const char *USAGE =
     "Exit status: 0 when the records (and results) are the same, 1 when they\n"
     "differ, 2 when a file cannot be read, when memory runs out, or on a\n"
     "usage error.\n"
-    "See quelmix-config-diff(1), and README for git diff and git log -p.\n";
+    "See quelmix-config-diff(1), and docs/diff.md for git diff and git log -p.\n";
 
 enum class style { text, stat, json };
 
