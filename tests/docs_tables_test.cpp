@@ -2,7 +2,8 @@
 // The documentation's reference tables say what the code says: the file
 // format page's sections and keys (field, C type, conversion, how many
 // values) are the schema's, and the checker page's diagnostic kinds
-// (severity, fix class) are the engine's, no more and no fewer.
+// (severity, fix class) are the engine's, no more and no fewer; each kind's
+// example line on that page is where the engine reports that kind.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/analysis/engine.hpp"
 #include "engine/messages/kinds.hpp"
 #include "loader/schema.hpp"
 #include "support/test_support.hpp"
@@ -226,6 +228,45 @@ TEST(DocsTables, CheckerKindsAreTheEnginesKinds) {
         << name;
   }
   EXPECT_EQ(documented, known);
+}
+
+// The fenced block that follows `<!-- file: NAME -->` on a page.
+std::string file_block(const std::string &text, const std::string &name) {
+  const std::size_t marker = text.find("<!-- file: " + name + " -->");
+  EXPECT_NE(marker, std::string::npos) << name;
+  if (marker == std::string::npos)
+    return "";
+  const std::size_t start = text.find('\n', text.find("```", marker)) + 1;
+  return text.substr(start, text.find("\n```", start) + 1 - start);
+}
+
+TEST(DocsTables, CheckerExampleLinesShowTheirKinds) {
+  const std::string text = page_text("checker.md");
+  scoped_config config;
+  const checked_text checked =
+      check_text(file_block(text, "every-kind.cfg"), config.value);
+  std::map<std::string, std::set<std::int64_t>> reported;
+  for (const diagnostic &d : checked.diagnostics)
+    reported[std::string(kinds[static_cast<std::size_t>(d.kind)].name)].insert(
+        d.line);
+  int examples = 0;
+  for (const auto &[name, cells] : table(text, "kind")) {
+    const std::string &where = cells.back();
+    if (where.empty() || where[0] < '0' || where[0] > '9')
+      continue; // a kind no text file can show
+    ++examples;
+    // "34–36": a block from its first line to its last.
+    const std::int64_t first = std::stoll(where);
+    const std::size_t dash = where.find_first_not_of("0123456789");
+    const std::int64_t last =
+        dash == std::string::npos
+            ? first
+            : std::stoll(where.substr(where.find_first_of("0123456789", dash)));
+    const auto &lines = reported[name];
+    EXPECT_NE(lines.lower_bound(first), lines.upper_bound(last))
+        << name << " is not reported on line " << where;
+  }
+  EXPECT_GT(examples, 20);
 }
 
 } // namespace

@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 export PATH="$tools:$PATH" HOME="$work" GIT_CONFIG_NOSYSTEM=1
 fail() { echo "git driver: $*"; exit 1; }
 
-setup=$(sed -n '/^# Record differences in git/,/^```/p' "$readme" |
+setup=$(sed -n '/^# Record differences in git/,/^```/p' "$page" |
   grep -E '^(echo|git config)')
 [ "$(echo "$setup" | wc -l)" -eq 2 ] || fail "the set-up lines of $page not found"
 
