@@ -164,7 +164,7 @@
 
   ;; Formatting, applied to the buffer as lsp-mode applies it.
   (lsp-format-buffer)
-  (quelmix-test-check (equal (quelmix-test-line 2) "SIZE = 1920, 1080")
+  (quelmix-test-check (equal (quelmix-test-line 2) "SIZE     = 1920, 1080")
                       (format "formatted: %s" (quelmix-test-line 2)))
   (quelmix-test-check (and (equal (quelmix-test-line 3) "")
                            (equal (quelmix-test-line 4)
