@@ -120,8 +120,8 @@ TEST(PlainLoader, CommandLinesAndLookAlikes) {
                          "FORMAT = 2",
                          "FORMAT = 0x02, 0x01",
                          "FORMAT = 1,2,3",
-                         "TYPE = a long type name that "
-                         "is cut at forty-nine bytes by the field",
+                         ("TYPE = a long type name that "
+                          "is cut at forty-nine bytes by the field"),
                          "CTRL_NAME = x ; c",
                          "MIN_VALUE = -9223372036854775809",
                          "STEP = 0xFFFFFFFF",
