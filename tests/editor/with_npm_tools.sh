@@ -4,9 +4,10 @@
 # `npm ci` installed tests/editor/npm: $QUELMIX_NPM_TOOLS when the test runs,
 # else the folder named when the build was configured. Without node or
 # without those packages the test is skipped (status 77), with the reason.
-# Usage: with_npm_tools.sh CONFIGURED_FOLDER COMMAND ARGUMENT...
+# Usage: with_npm_tools.sh configured=FOLDER COMMAND ARGUMENT...
 set -euo pipefail
-tools=${QUELMIX_NPM_TOOLS:-$1}
+configured=${1#configured=}
+tools=${QUELMIX_NPM_TOOLS:-$configured}
 shift
 if ! command -v node >/dev/null 2>&1; then
   echo "skipped: node is not installed"
