@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "../fuzz/plain_loader.hpp"
 #include "config_generator.hpp"
 #include "engine/analysis/same_record.hpp"
+#include "support/command_look_alikes.hpp"
 #include "support/test_support.hpp"
 
 namespace quelmix::test {
@@ -60,91 +62,40 @@ TEST(PlainLoader, GeneratedFiles) {
     expect_same_as_plain(bench::generate_config(shape), "generated");
 }
 
-// Command lines and lines that look like them, in every kind of section,
-// with every line ending.
+// Command lines and lines that look like them, and other lines a loader may
+// misread, in every kind of section, with every line ending.
 TEST(PlainLoader, CommandLinesAndLookAlikes) {
-  const char *lines[] = {"REG = 0x3008, 0x82",
-                         "REG=1",
-                         "REG:1",
-                         "  DELAY\t=\t5\r",
-                         "VRCMD = 0x01, 0xF7B1, 0x0000",
-                         "REG =",
-                         "REG = ; all comment",
-                         "REG =;x",
-                         "REG = 0x",
-                         "REG = 0X1f",
-                         "REG = -0x10",
-                         "REG = +0x10",
-                         "REG = +5",
-                         "REG = -5",
-                         "REG = -",
-                         "REG = 1 2",
-                         "REG = 1e3",
-                         "REG = 1, ;c",
-                         "REG = 1,;c",
-                         "REG = 1;c",
-                         "REG = 1 ;c",
-                         "REG = 1 //c",
-                         "REG = 1//c",
-                         "REG = 1 /c",
-                         "REG = 1,",
-                         "REG = ,1",
-                         "REG = 1,,2",
-                         "REG = 1, ,2",
-                         "REG = 1 , 2",
-                         "REG = 010",
-                         "REG = 000000000000001",
-                         "REG = 0000000000000001",
-                         "REG = 123456789012345",
-                         "REG = 1234567890123456",
-                         "REG = 0xFFFFFFFFFFFFFFFF",
-                         "REG = 0x8000000000000000",
-                         "REG = 0x10000000000000000",
-                         "REG = 99999999999999999999",
-                         "REG = -99999999999999999999",
-                         "REG = 4294967296",
-                         "REG = -2147483649",
-                         "REGX = 1",
-                         "REG ; = 1",
-                         "REG\v= 1",
-                         "REG = 1\v,2",
-                         "reg = 1",
-                         "DELAY = 1 = 2",
-                         "VRCM = 1",
-                         "REG = 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16",
-                         "REG = 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,",
-                         "REG = 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17",
-                         "\xEF\xBB\xBFREG = 1",
-                         "SIZE = 640, 480",
-                         "SIZE = 640",
-                         "FORMAT = 2",
-                         "FORMAT = 0x02, 0x01",
-                         "FORMAT = 1,2,3",
-                         ("TYPE = a long type name that "
-                          "is cut at forty-nine bytes by the field"),
-                         "CTRL_NAME = x ; c",
-                         "MIN_VALUE = -9223372036854775809",
-                         "STEP = 0xFFFFFFFF",
-                         "DEF = 12abc",
-                         "BIT_WIDTH = 300",
-                         "I2C_ADDR = 0x12345",
-                         "/x = 1",
-                         "a/ = 1",
-                         "a ;= 1",
-                         "= 1",
-                         ": 2",
-                         "REG = 1\0 ;c",
-                         "bad line",
-                         "[unclosed",
-                         "[a][b",
-                         "[register parameter][dev3][inf2] ; c",
-                         "======CODE_BLOCK_START======",
-                         "======code_block_end======"};
-  for (const char *section :
-       {"[register parameter]\n", "[board parameter][dev2]\n",
-        "[camera parameter]\n", "[control parameter]\n", "[other]\n", ""}) {
+  const char *more_lines[] = {"SIZE = 640, 480",
+                              "SIZE = 640",
+                              "FORMAT = 2",
+                              "FORMAT = 0x02, 0x01",
+                              "FORMAT = 1,2,3",
+                              ("TYPE = a long type name that "
+                               "is cut at forty-nine bytes by the field"),
+                              "CTRL_NAME = x ; c",
+                              "MIN_VALUE = -9223372036854775809",
+                              "STEP = 0xFFFFFFFF",
+                              "DEF = 12abc",
+                              "BIT_WIDTH = 300",
+                              "I2C_ADDR = 0x12345",
+                              "/x = 1",
+                              "a/ = 1",
+                              "a ;= 1",
+                              "= 1",
+                              ": 2",
+                              "REG = 1\0 ;c",
+                              "bad line",
+                              "[unclosed",
+                              "[a][b",
+                              "[register parameter][dev3][inf2] ; c",
+                              "======CODE_BLOCK_START======",
+                              "======code_block_end======"};
+  std::vector<const char *> lines(std::begin(COMMAND_LOOK_ALIKES),
+                                  std::end(COMMAND_LOOK_ALIKES));
+  lines.insert(lines.end(), std::begin(more_lines), std::end(more_lines));
+  for (const char *section : LOOK_ALIKE_SECTIONS) {
     for (const char *line : lines) {
-      for (const char *ending : {"\n", "\r\n", ""}) {
+      for (const char *ending : LOOK_ALIKE_ENDINGS) {
         const std::string text =
             std::string(section) + line + ending + "REG = 7\nTYPE = t\n";
         expect_same_as_plain(text, text);
