@@ -49,10 +49,9 @@ void *load(void *argument) {
   return stack.size() - untouched;
 }
 
+// Not built under the address sanitizer, whose frames are larger by design.
+#if !defined(QUELMIX_TEST_UNDER_ASAN)
 TEST(Stack, AParseFitsItsPromise) {
-#if defined(QUELMIX_TEST_UNDER_ASAN)
-  GTEST_SKIP() << "the address sanitizer's frames are larger by design";
-#else
   // The thread's own start-up and the test's frames are measured too, so
   // the promise is checked with them included.
   const temp_file file("[camera parameter]\nSIZE = 1, 2\nTYPE = x\n"
@@ -64,8 +63,8 @@ TEST(Stack, AParseFitsItsPromise) {
     EXPECT_LT(used, PROMISED) << path << ": " << used << " bytes";
     RecordProperty("stack_bytes", static_cast<int>(used));
   }
-#endif
 }
+#endif
 
 } // namespace
 } // namespace quelmix::test

@@ -374,10 +374,10 @@ TEST(Bounds, InputSizeMemoryAndStack) {
 }
 
 // Out of memory is a message and exit status 2, never an abort.
+// Not built under the address sanitizer, which needs more address space
+// than this.
+#if !defined(QUELMIX_TEST_UNDER_ASAN)
 TEST(Bounds, OutOfMemoryIsAnErrorNotACrash) {
-#if defined(QUELMIX_TEST_UNDER_ASAN)
-  GTEST_SKIP() << "the address sanitizer needs more address space than this";
-#else
   scratch_folder dir;
   std::string big = "[register parameter]\n";
   while (big.size() < 24 * 1024 * 1024)
@@ -391,8 +391,8 @@ TEST(Bounds, OutOfMemoryIsAnErrorNotACrash) {
     EXPECT_NE(r.err.find("out of memory"), std::string::npos)
         << tool << ": " << r.err;
   }
-#endif
 }
+#endif
 
 } // namespace
 } // namespace quelmix::test
