@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "engine/analysis/command_rules.hpp"
+#include "engine/analysis/control_checks.hpp"
 #include "engine/analysis/markers.hpp"
 #include "engine/analysis/suppressions.hpp"
 #include "engine/analysis/values.hpp"
@@ -738,11 +740,21 @@ std::string result_reason(const engine &e, const checked_text &checked) {
       .words;
 }
 
+// What the record as a whole says: the controls a host would refuse, the
+// commands that break the project's rules (checks of their own files).
+void check_record(engine &e, const check_options &options) {
+  check_controls(e.config, e.origins, e.roles, e.lines, e.found);
+  if (options.rules != nullptr)
+    check_command_rules(*options.rules, e.config, e.origins, e.roles, e.lines,
+                        e.found);
+}
+
 } // namespace
 
 checked_text check_text(std::string_view bytes, camera_config &config,
                         check_options options) {
-  engine e(bytes, config, options);
+  // The record checks need every line's role and every record part's line.
+  engine e(bytes, config, {true, true, options.rules});
   e.observer = load_observer{on_warning, on_account, &e};
   e.listener = parse_listener{on_line, on_problem, &e};
   e.context.observer = &e.observer;
@@ -752,8 +764,9 @@ checked_text check_text(std::string_view bytes, camera_config &config,
   if (e.out_of_memory)
     throw std::bad_alloc();
   check_bytes(e);
-  apply_suppressions(e.suppressions, e.found, e.lines);
   finish_roles(e);
+  check_record(e, options);
+  apply_suppressions(e.suppressions, e.found, e.lines);
 
   checked_text checked;
   checked.report.parse = e.outcome;
@@ -773,8 +786,10 @@ checked_text check_text(std::string_view bytes, camera_config &config,
   for (const diagnostic &d : e.found)
     ++(d.level() == severity::error ? checked.errors : checked.warnings);
   checked.diagnostics = std::move(e.found);
-  checked.lines = std::move(e.roles);
-  checked.origins = std::move(e.origins);
+  if (options.lines)
+    checked.lines = std::move(e.roles);
+  if (options.origins)
+    checked.origins = std::move(e.origins);
   return checked;
 }
 

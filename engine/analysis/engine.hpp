@@ -119,9 +119,12 @@ struct checked_text {
 // What check_text keeps beyond the diagnostics and the result: what each
 // line is (a formatter or an editor needs it, a checker does not) and
 // where each part of the record came from (a record diff needs it).
+struct command_rules;
 struct check_options {
   bool lines = true;
   bool origins = false;
+  // A project's command rules to hold the commands to (none: no rules).
+  const command_rules *rules = nullptr;
 };
 
 // Loads `bytes` into `config` (zeroed by the caller, as for the library)

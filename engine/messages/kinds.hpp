@@ -54,6 +54,13 @@ enum class diagnostic_kind : std::uint8_t {
   long_line,
   nul_byte,
   unused_suppression,
+  control_min_above_max,
+  control_default_out_of_range,
+  control_step_not_positive,
+  control_default_off_step,
+  control_name_repeated,
+  control_name_missing,
+  command_rule,
 };
 
 struct kind_info {
@@ -136,6 +143,26 @@ inline constexpr kind_info kinds[] = {
     {diagnostic_kind::unused_suppression, "unused-suppression",
      severity::warning, fix_class::safe,
      "a suppression comment that silences nothing"},
+    {diagnostic_kind::control_min_above_max, "control-min-above-max",
+     severity::warning, fix_class::none,
+     "a control whose MIN_VALUE is above its MAX_VALUE"},
+    {diagnostic_kind::control_default_out_of_range,
+     "control-default-out-of-range", severity::warning, fix_class::none,
+     "a control whose DEF lies outside [MIN_VALUE, MAX_VALUE]"},
+    {diagnostic_kind::control_step_not_positive, "control-step-not-positive",
+     severity::warning, fix_class::none,
+     "a control with a range to step through and a STEP of 0 or less"},
+    {diagnostic_kind::control_default_off_step, "control-default-off-step",
+     severity::warning, fix_class::none,
+     "a control whose DEF is not reachable from MIN_VALUE in STEPs"},
+    {diagnostic_kind::control_name_repeated, "control-name-repeated",
+     severity::warning, fix_class::none,
+     "a control with the CTRL_NAME of an earlier one"},
+    {diagnostic_kind::control_name_missing, "control-name-missing",
+     severity::warning, fix_class::none, "a control without a CTRL_NAME"},
+    {diagnostic_kind::command_rule, "command-rule", severity::warning,
+     fix_class::none,
+     "a command whose value count or values break the project's rules"},
 };
 
 inline constexpr std::size_t KIND_COUNT = std::size(kinds);
