@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // quelmix-config-check: tells a file's author every mistake, where it is,
 // and what the loader made of the file; mends what it can.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,16 +22,20 @@
 #include "quelmix_config_parser.h"
 #include "report.hpp"
 #include "rewrite.hpp"
+#include "run_summary.hpp"
+#include "settings.hpp"
 #include "terminal.hpp"
 #include "terminal_output.hpp"
+#include "walk.hpp"
 
 namespace {
 
 using namespace quelmix;
 using namespace quelmix::tools;
 
+// -q keeps what fails the check: errors, and warnings made errors.
 bool shown(const checker_options &options, const diagnostic &d) {
-  return d.level() == severity::error ||
+  return options.warnings.fails(d) ||
          (!options.quiet && options.warnings.shown(d));
 }
 
@@ -50,6 +56,10 @@ struct file_check {
 
 void print_gcc(const checker_options &options, const file_check &f) {
   const std::size_t warnings = f.kept.size() - f.checked.errors;
+  const bool warnings_fail =
+      std::any_of(f.kept.begin(), f.kept.end(), [&](const diagnostic *d) {
+        return d->level() == severity::warning && options.warnings.fails(*d);
+      });
   if (!f.kept.empty()) {
     const line_index lines(f.bytes);
     for (const diagnostic *d : f.kept)
@@ -59,8 +69,8 @@ void print_gcc(const checker_options &options, const file_check &f) {
   }
   std::fflush(stderr);
   if (!options.quiet && f.checked.report.parse.line >= 0)
-    std::printf("%s\n", summary_line(f.name, f.checked, warnings,
-                                     options.warnings.errors, f.config)
+    std::printf("%s\n", summary_line(f.name, f.checked, warnings, warnings_fail,
+                                     f.config)
                             .c_str());
   if (options.dump && f.checked.report.parse.line >= 0) {
     std::fflush(stdout);
@@ -148,8 +158,11 @@ bool fix_file(const char *path, const checker_options &options, file_check &f) {
 
 // Checks one file (fixing it first when asked) and reports it; its exit
 // status.
-int check_one(const char *path, const checker_options &options,
-              sarif_report &sarif) {
+int check_one(const char *path, const checker_options &base,
+              const file_settings &settings, sarif_report &sarif,
+              run_tally &tally) {
+  checker_options options = base;
+  options.warnings = settings.warnings;
   file_check f;
   f.name = display_name(path);
   if (options.fixes != fix_mode::none && !options.diff &&
@@ -170,20 +183,28 @@ int check_one(const char *path, const checker_options &options,
     f.bytes = std::move(in.bytes);
     if (options.fixes != fix_mode::none && !fix_file(path, options, f))
       return EXIT_TROUBLE;
+    // The fixes' own analysis knows no project rules: then run again.
+    if (f.analysed && settings.rules != nullptr) {
+      quelmix_release_config(&f.config);
+      f.analysed = false;
+    }
     if (!f.analysed)
-      f.checked = check_text(f.bytes, f.config, {false, false});
+      f.checked = check_text(f.bytes, f.config, {false, false, settings.rules});
   }
 
   for (const diagnostic &d : f.checked.diagnostics)
     if (shown(options, d))
       f.kept.push_back(&d);
-  const std::size_t warnings = f.kept.size() - f.checked.errors;
+  tally.add(f.kept);
+  const bool warnings_fail =
+      std::any_of(f.kept.begin(), f.kept.end(), [&](const diagnostic *d) {
+        return d->level() == severity::warning && options.warnings.fails(*d);
+      });
 
   int status = EXIT_CLEAN;
   if (f.checked.report.parse.line < 0)
     status = EXIT_TROUBLE;
-  else if (f.checked.report.parse.line > 0 ||
-           (options.warnings.errors && warnings > 0))
+  else if (f.checked.report.parse.line > 0 || warnings_fail)
     status = EXIT_BAD_LINE;
 
   switch (options.format) {
@@ -203,18 +224,78 @@ int check_one(const char *path, const checker_options &options,
   return status;
 }
 
+// A folder or a file the walk could not take in: said on standard error.
+int report_walk_problems(const walked &found) {
+  int status = EXIT_CLEAN;
+  for (const walk_problem &p : found.problems) {
+    std::fprintf(stderr, "quelmix-config-check: %s: %s\n",
+                 terminal_safe(p.path).c_str(), p.words.c_str());
+    if (p.fails)
+      status = EXIT_TROUBLE;
+  }
+  std::fflush(stderr);
+  return status;
+}
+
+// The closing line after several files (or a folder), and the counts per
+// kind when asked.
+void report_run(const checker_options &options, const walked &found,
+                const run_tally &tally) {
+  if (options.format != report_format::gcc)
+    return;
+  if (options.statistics)
+    std::fputs(statistics(tally).c_str(), stdout);
+  if (!options.quiet && (found.folders || found.files.size() > 1))
+    std::printf("%s\n", closing_line(tally).c_str());
+}
+
+// --show-settings FILE.
+int show_settings(project_finder &finder, const std::string &path) {
+  const governing g = finder.for_file(path);
+  if (g.error != nullptr) {
+    std::fprintf(stderr, "%s\n",
+                 terminal_safe(project_error_line(*g.error)).c_str());
+    return EXIT_TROUBLE;
+  }
+  const file_settings settings = settings_for(g.read, path, finder.choices());
+  std::fputs(
+      terminal_safe(describe_settings(g.read, path, settings), true).c_str(),
+      stdout);
+  return EXIT_CLEAN;
+}
+
 // Several files' JSON documents make an array; SARIF is one document.
 int check_all(const checker_options &options) {
+  project_finder finder(options.project);
+  if (options.show_settings != nullptr)
+    return show_settings(finder, options.show_settings);
+  const walked found = collect_files(
+      std::vector<std::string>(options.files.begin(), options.files.end()),
+      project_walk_choices(finder));
+  int worst = report_walk_problems(found);
+  std::set<const project_error *> said;
   const bool json = options.format == report_format::json;
-  const bool array = json && options.files.size() > 1;
+  const bool array = json && (found.folders || found.files.size() > 1);
   sarif_report sarif;
-  int worst = EXIT_CLEAN;
+  run_tally tally;
   if (array)
     std::fputs("[\n", stdout);
-  for (std::size_t i = 0; i < options.files.size(); ++i) {
+  for (std::size_t i = 0; i < found.files.size(); ++i) {
     if (array && i > 0)
       std::fputs(",\n", stdout);
-    const int status = check_one(options.files[i], options, sarif);
+    const std::string &path = found.files[i];
+    const governing g = finder.for_file(path);
+    if (g.error != nullptr) {
+      // A bad project file: its files are not checked under a guess.
+      if (said.insert(g.error).second)
+        std::fprintf(stderr, "%s\n",
+                     terminal_safe(project_error_line(*g.error)).c_str());
+      worst = EXIT_TROUBLE;
+      continue;
+    }
+    const int status =
+        check_one(path.c_str(), options,
+                  settings_for(g.read, path, options.project), sarif, tally);
     if (status > worst)
       worst = status;
   }
@@ -224,6 +305,7 @@ int check_all(const checker_options &options) {
     std::fputs("\n", stdout);
   if (options.format == report_format::sarif)
     std::fputs(sarif.document().c_str(), stdout);
+  report_run(options, found, tally);
   return worst;
 }
 

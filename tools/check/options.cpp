@@ -18,9 +18,11 @@ constexpr const char *USAGE =
     "Usage: quelmix-config-check [OPTION]... FILE...\n"
     "Load each camera configuration FILE as a host program would and report\n"
     "every mistake, where it is, and what the loader made of the file.\n"
-    "FILE - reads standard input.\n"
+    "FILE - reads standard input. A folder FILE is walked for *.cfg files,\n"
+    "without hidden folders and what the git repository ignores.\n"
     "\n"
-    "  -q, --quiet            print errors only (no warnings, no summary)\n"
+    "  -q, --quiet            print errors only (and warnings made errors;\n"
+    "                         no other warnings, no summary)\n"
     "  -w                     print no warnings\n"
     "  -W, --warnings         report warnings (the default)\n"
     "  -Wno-KIND              do not report warnings of KIND\n"
@@ -41,6 +43,14 @@ constexpr const char *USAGE =
     "                         writing them\n"
     "      --dump             also print the record in the library's dump\n"
     "                         formats\n"
+    "      --statistics       after the files, how many diagnostics of each\n"
+    "                         kind were reported\n"
+    "      --config=FILE      take the settings of project file FILE instead\n"
+    "                         of the nearest quelmix.toml above each file\n"
+    "      --isolated         read no project file\n"
+    "      --show-settings=FILE\n"
+    "                         print the settings that apply to FILE and\n"
+    "                         where each comes from, and exit\n"
     "      --color[=WHEN]     colour diagnostics: auto (the default), always\n"
     "                         or never; NO_COLOR in the environment means\n"
     "                         never for auto\n"
@@ -49,7 +59,7 @@ constexpr const char *USAGE =
     "\n"
     "Diagnostics go to standard error as FILE:LINE:COLUMN: error: MESSAGE or\n"
     "FILE:LINE:COLUMN: warning: MESSAGE [-WKIND]; one summary line per file\n"
-    "goes to standard output.\n"
+    "goes to standard output, and after several files a closing line.\n"
     "Exit status: 0 when every file loads without a bad line (after its\n"
     "fixes, with --fix), 1 when a file has a bad line (or a warning, with\n"
     "-Werror), 2 when a file cannot be opened, read or written, when memory\n"
@@ -84,6 +94,10 @@ enum long_only : int {
   OPT_UNSAFE_FIXES,
   OPT_DIFF,
   OPT_DUMP,
+  OPT_STATISTICS,
+  OPT_CONFIG,
+  OPT_ISOLATED,
+  OPT_SHOW_SETTINGS,
   OPT_COLOR,
   OPT_VERSION
 };
@@ -101,6 +115,10 @@ parse_result parse_checker_options(int argc, char **argv,
       {"unsafe-fixes", no_argument, nullptr, OPT_UNSAFE_FIXES},
       {"diff", no_argument, nullptr, OPT_DIFF},
       {"dump", no_argument, nullptr, OPT_DUMP},
+      {"statistics", no_argument, nullptr, OPT_STATISTICS},
+      {"config", required_argument, nullptr, OPT_CONFIG},
+      {"isolated", no_argument, nullptr, OPT_ISOLATED},
+      {"show-settings", required_argument, nullptr, OPT_SHOW_SETTINGS},
       {"color", optional_argument, nullptr, OPT_COLOR},
       {"colour", optional_argument, nullptr, OPT_COLOR},
       {"help", no_argument, nullptr, 'h'},
@@ -118,12 +136,14 @@ parse_result parse_checker_options(int argc, char **argv,
       break;
     case 'w':
       apply_warning_option(options.warnings, "-w");
+      options.project.warning_options.push_back("-w");
       break;
     case 'W': {
       const std::string option =
           optarg == nullptr ? "-W" : std::string("-W") + optarg;
       if (!apply_warning_option(options.warnings, option))
         return usage_error("unknown warning option '" + option + "'");
+      options.project.warning_options.push_back(option);
       break;
     }
     case OPT_JSON:
@@ -147,6 +167,18 @@ parse_result parse_checker_options(int argc, char **argv,
     case OPT_DUMP:
       options.dump = true;
       break;
+    case OPT_STATISTICS:
+      options.statistics = true;
+      break;
+    case OPT_CONFIG:
+      options.project.config = optarg;
+      break;
+    case OPT_ISOLATED:
+      options.project.isolated = true;
+      break;
+    case OPT_SHOW_SETTINGS:
+      options.show_settings = optarg;
+      break;
     case OPT_COLOR:
       if (!colour_for(optarg, STDERR_FILENO, options.colour))
         return usage_error(
@@ -166,8 +198,10 @@ parse_result parse_checker_options(int argc, char **argv,
       return usage_error(unknown_option_words(argc, argv));
     }
   }
-  if (optind >= argc)
+  if (optind >= argc && options.show_settings == nullptr)
     return usage_error("no file given");
+  if (options.project.config && options.project.isolated)
+    return usage_error("--config and --isolated do not go together");
   if (unsafe && !fix && !options.diff)
     return usage_error("--unsafe-fixes goes with --fix or --diff");
   if (fix || options.diff)

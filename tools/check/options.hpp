@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "settings.hpp"
 #include "warning_options.hpp"
 
 namespace quelmix::tools {
@@ -19,8 +20,13 @@ struct checker_options {
   report_format format = report_format::gcc;
   bool dump = false; // the record in the library's dump formats too
   fix_mode fixes = fix_mode::none;
-  bool diff = false;   // print the fixes as a unified diff, write nothing
-  bool colour = false; // settled from --color and the terminal
+  bool diff = false;       // print the fixes as a unified diff, write nothing
+  bool colour = false;     // settled from --color and the terminal
+  bool statistics = false; // counts per kind after the run
+  // --config, --isolated and the -W options in order, for each file's
+  // settings over its project's.
+  settings_choices project;
+  const char *show_settings = nullptr; // --show-settings FILE
   std::vector<const char *> files;
 };
 

@@ -24,6 +24,20 @@ bool apply_warning_option(warning_options &options, std::string_view option) {
     options.errors = !negated;
     if (!negated)
       options.warnings = true;
+    else
+      options.as_errors.clear();
+    return true;
+  }
+  if (word.substr(0, 6) == "error=") {
+    const auto kind = kind_named(word.substr(6));
+    if (!kind || info(*kind).level != severity::warning)
+      return false;
+    if (negated) {
+      options.as_errors.erase(*kind);
+    } else {
+      options.as_errors.insert(*kind);
+      options.disabled.erase(*kind);
+    }
     return true;
   }
   const auto kind = kind_named(word);

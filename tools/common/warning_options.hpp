@@ -12,20 +12,27 @@
 namespace quelmix::tools {
 
 struct warning_options {
-  bool warnings = true;               // -w turns them all off, -W on again
-  bool errors = false;                // -Werror: warnings fail the check too
-  std::set<diagnostic_kind> disabled; // -Wno-KIND
+  bool warnings = true;                // -w turns them all off, -W on again
+  bool errors = false;                 // -Werror: warnings fail the check too
+  std::set<diagnostic_kind> disabled;  // -Wno-KIND
+  std::set<diagnostic_kind> as_errors; // -Werror=KIND
 
   // Reported at all (errors always are).
   bool shown(const diagnostic &d) const {
     return d.level() == severity::error ||
            (warnings && disabled.count(d.kind) == 0);
   }
+  // Reported, and failing the check.
+  bool fails(const diagnostic &d) const {
+    return d.level() == severity::error ||
+           (shown(d) && (errors || as_errors.count(d.kind) != 0));
+  }
 };
 
 // Applies one option: "-w", "-W", "-WKIND", "-Wno-KIND", "-Werror",
-// "-Wno-error", "--warnings" and "--warnings=error". False when `option` is
-// none of those (an unknown or error kind included); nothing changes then.
+// "-Wno-error", "-Werror=KIND", "-Wno-error=KIND", "--warnings" and
+// "--warnings=error". False when `option` is none of those (an unknown or
+// error kind included); nothing changes then.
 bool apply_warning_option(warning_options &options, std::string_view option);
 
 } // namespace quelmix::tools

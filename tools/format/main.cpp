@@ -7,13 +7,16 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "command_line.hpp"
 #include "engine/layout/format.hpp"
 #include "input.hpp"
 #include "output.hpp"
 #include "rewrite.hpp"
+#include "settings.hpp"
 #include "terminal.hpp"
+#include "walk.hpp"
 
 namespace {
 
@@ -29,13 +32,19 @@ constexpr int EXIT_TROUBLE = 2;
 constexpr const char *USAGE =
     "Usage: quelmix-config-format [OPTION]... FILE...\n"
     "Lay camera configuration files out the canonical way, never changing\n"
-    "what a host loads from them. FILE - reads standard input.\n"
+    "what a host loads from them. FILE - reads standard input; a folder\n"
+    "FILE is walked for *.cfg files, without hidden folders and what the\n"
+    "git repository ignores.\n"
     "\n"
     "  -i, --in-place         rewrite each FILE instead of printing it (a\n"
     "                         link's target; owner, mode, ACLs and hard\n"
     "                         links kept)\n"
     "      --check            change nothing; list the files that would\n"
     "                         change and exit 1 if there are any\n"
+    "      --config=FILE      walk folders by the include and exclude of\n"
+    "                         project file FILE, not of the nearest\n"
+    "                         quelmix.toml\n"
+    "      --isolated         read no project file\n"
     "  -h, --help             show this help and exit\n"
     "      --version          show the version and exit\n"
     "\n"
@@ -103,17 +112,35 @@ int format_one(const char *path, mode how) {
   return EXIT_SAME;
 }
 
-int format_all(char **first, char **last, mode how) {
+int format_all(char **first, char **last, mode how,
+               const tools::settings_choices &choices) {
+  tools::project_finder finder(choices);
+  const tools::walked found =
+      tools::collect_files(std::vector<std::string>(first, last),
+                           tools::project_walk_choices(finder));
   int worst = EXIT_SAME;
-  for (char **path = first; path != last; ++path) {
-    const int status = format_one(*path, how);
+  for (const tools::walk_problem &p : found.problems) {
+    complain(p.path.c_str(), p.words);
+    if (p.fails)
+      worst = EXIT_TROUBLE;
+  }
+  for (const std::string &path : found.files) {
+    // A bad project file governs nothing: said, and the run fails.
+    if (const tools::governing g = finder.for_file(path); g.error != nullptr) {
+      std::fprintf(
+          stderr, "%s\n",
+          tools::terminal_safe(tools::project_error_line(*g.error)).c_str());
+      worst = EXIT_TROUBLE;
+      continue;
+    }
+    const int status = format_one(path.c_str(), how);
     if (status > worst)
       worst = status;
   }
   return worst;
 }
 
-enum long_only : int { OPT_CHECK = 256, OPT_VERSION };
+enum long_only : int { OPT_CHECK = 256, OPT_CONFIG, OPT_ISOLATED, OPT_VERSION };
 
 } // namespace
 
@@ -121,11 +148,14 @@ int main(int argc, char **argv) {
   static const option long_options[] = {
       {"in-place", no_argument, nullptr, 'i'},
       {"check", no_argument, nullptr, OPT_CHECK},
+      {"config", required_argument, nullptr, OPT_CONFIG},
+      {"isolated", no_argument, nullptr, OPT_ISOLATED},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, OPT_VERSION},
       {nullptr, 0, nullptr, 0},
   };
   mode how = mode::print;
+  tools::settings_choices choices;
   opterr = 0;
   for (int c;
        (c = getopt_long(argc, argv, "ih", long_options, nullptr)) != -1;) {
@@ -135,6 +165,12 @@ int main(int argc, char **argv) {
       break;
     case OPT_CHECK:
       how = mode::check;
+      break;
+    case OPT_CONFIG:
+      choices.config = optarg;
+      break;
+    case OPT_ISOLATED:
+      choices.isolated = true;
       break;
     case 'h':
       std::fputs(USAGE, stdout);
@@ -160,6 +196,7 @@ int main(int argc, char **argv) {
     tools::report_usage_error(TOOL, "-i cannot rewrite standard input (-)");
     return EXIT_TROUBLE;
   }
-  return tools::run_and_finish(
-      TOOL, [&] { return format_all(argv + optind, argv + argc, how); });
+  return tools::run_and_finish(TOOL, [&] {
+    return format_all(argv + optind, argv + argc, how, choices);
+  });
 }

@@ -19,16 +19,16 @@ struct scratch_record {
   ~scratch_record() { quelmix_release_config(&value); }
 };
 
-checked_text check(const std::string &text) {
+checked_text check(const std::string &text, const command_rules *rules) {
   scratch_record record;
-  return check_text(text, record.value);
+  return check_text(text, record.value, {true, false, rules});
 }
 
 } // namespace
 
 analysis::analysis(const std::string &document, const client_options &opts)
-    : text(document), options(opts), index(document), checked(check(document)) {
-}
+    : text(document), options(opts), index(document),
+      checked(check(document, opts.rules)) {}
 
 std::string_view analysis::line(std::int64_t number) const {
   if (number < 1 || number > index.line_count())

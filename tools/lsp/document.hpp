@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -25,6 +26,12 @@ struct client_options {
   // The client resolves a code action's edit (codeAction/resolve).
   bool resolve_edits = false;
   tools::warning_options warnings; // the checker's -W options
+  // Those options as the editor's settings list them, to apply over a
+  // project file's; and the project's command rules (none without one).
+  std::vector<std::string> checker_options;
+  const command_rules *rules = nullptr;
+  // The client can be asked to watch project files.
+  bool watches_files = false;
 };
 
 // A protocol position as a 1-based line and a byte offset in it.

@@ -350,7 +350,7 @@ namespace {
 // characters of its line.
 json diagnostic_item(const analysis &a, const diagnostic &d, std::size_t start,
                      std::size_t end) {
-  const bool error = d.level() == severity::error || a.options.warnings.errors;
+  const bool error = a.options.warnings.fails(d);
   return {{"range",
            {{"start", {{"line", d.line - 1}, {"character", start}}},
             {"end", {{"line", d.line - 1}, {"character", end}}}}},

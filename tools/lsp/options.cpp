@@ -41,11 +41,15 @@ void take_client_capabilities(const json &capabilities,
                               .value("resolveSupport", json::object())
                               .value("properties", json::array());
   options.resolve_edits = offers(resolvable, "edit");
+  const json watched = capabilities.value("workspace", json::object())
+                           .value("didChangeWatchedFiles", json::object());
+  options.watches_files = watched.value("dynamicRegistration", false);
 }
 
 bool apply_settings(const json &settings, client_options &options,
                     std::string &problem) {
   options.warnings = tools::warning_options{};
+  options.checker_options.clear();
   const json *list = checker_options(settings);
   if (list == nullptr)
     return true;
@@ -54,6 +58,8 @@ bool apply_settings(const json &settings, client_options &options,
     if (!tools::apply_warning_option(options.warnings, option))
       problem += (problem.empty() ? "unknown checker option '" : ", '") +
                  (item.is_string() ? option : item.dump()) + "'";
+    else
+      options.checker_options.push_back(option);
   }
   return problem.empty();
 }

@@ -114,6 +114,22 @@ void apply_change(std::string &text, const json &change,
   text.replace(begin, end - begin, change.at("text").get<std::string>());
 }
 
+// Asks the client to say when a project file changes.
+std::string watch_project_files() {
+  return dump(
+      {{"jsonrpc", "2.0"},
+       {"id", "quelmix-watch-project-files"},
+       {"method", "client/registerCapability"},
+       {"params",
+        {{"registrations",
+          json::array(
+              {{{"id", "quelmix-project-files"},
+                {"method", "workspace/didChangeWatchedFiles"},
+                {"registerOptions",
+                 {{"watchers", json::array({{{"globPattern",
+                                              "**/quelmix.toml"}}})}}}}})}}}});
+}
+
 // Thrown for a request this server does not know.
 struct unknown_method {};
 
@@ -137,6 +153,7 @@ struct dispatcher {
     std::string problem;
     if (!apply_settings(settings, s.options_, problem))
       out.push_back(show_error(problem));
+    s.projects_.client_changed();
     for (auto &[uri, document] : s.documents_) {
       document.analysed.reset(); // the settings are part of the analysis
       s.pending_.insert(uri);
@@ -149,6 +166,8 @@ struct dispatcher {
     server::document &d = s.documents_[uri];
     d.analysed.reset();
     d.text = document.at("text").get<std::string>();
+    // A project file may have changed while nothing watched it.
+    s.projects_.projects_changed();
     d.version = document.value("version", 0LL);
     s.pending_.insert(uri);
   }
@@ -185,6 +204,14 @@ struct dispatcher {
       s.pending_.insert(uri);
     } else if (method == "workspace/didChangeConfiguration") {
       configure(params.value("settings", json::object()));
+    } else if (method == "workspace/didChangeWatchedFiles") {
+      s.projects_.projects_changed();
+      for (auto &[uri, document] : s.documents_) {
+        document.analysed.reset(); // the project's settings are part of it
+        s.pending_.insert(uri);
+      }
+    } else if (method == "initialized" && s.options_.watches_files) {
+      out.push_back(watch_project_files());
     }
     // Every other notification ("initialized", "$/cancelRequest", ...)
     // needs nothing from this server.
@@ -246,18 +273,20 @@ struct dispatcher {
     const auto found = s.documents_.find(data.value("uri", std::string()));
     if (found == s.documents_.end())
       return action;
-    return resolve_action(s.analysed(found->second), action,
+    return resolve_action(s.analysed(found->first, found->second), action,
                           found->second.version);
   }
 
   const analysis &analyse(const json &params) {
-    return s.analysed(document_of(params));
+    const auto &uri =
+        params.at("textDocument").at("uri").get_ref<const std::string &>();
+    return s.analysed(uri, document_of(params));
   }
 };
 
-const analysis &server::analysed(document &d) {
+const analysis &server::analysed(const std::string &uri, document &d) {
   if (!d.analysed) {
-    d.analysed = std::make_unique<const analysis>(d.text, options_);
+    d.analysed = std::make_unique<const analysis>(d.text, options_for(uri));
     ++analyses_;
   }
   return *d.analysed;
@@ -271,7 +300,7 @@ std::vector<std::string> server::flush() {
     if (found != documents_.end()) {
       params["version"] = found->second.version;
       try {
-        params["diagnostics"] = diagnostics_of(analysed(found->second));
+        params["diagnostics"] = diagnostics_of(analysed(uri, found->second));
       } catch (const std::bad_alloc &) {
         out.push_back(show_error("out of memory while analysing " + uri));
         continue;
@@ -280,6 +309,9 @@ std::vector<std::string> server::flush() {
     out.push_back(notification("textDocument/publishDiagnostics", params));
   }
   pending_.clear();
+  for (const std::string &problem : project_problems_)
+    out.push_back(show_error(problem));
+  project_problems_.clear();
   return out;
 }
 

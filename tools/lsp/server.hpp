@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "document.hpp"
+#include "project_settings.hpp"
 
 namespace quelmix::lsp {
 
@@ -51,12 +52,18 @@ private:
     std::unique_ptr<const analysis> analysed;
   };
 
-  // The analysis of `d`'s current version.
-  const analysis &analysed(document &d);
+  // The analysis of `d`'s current version, under the options for `uri`.
+  const analysis &analysed(const std::string &uri, document &d);
 
   std::map<std::string, document, std::less<>> documents_;
   std::set<std::string, std::less<>> pending_; // to publish at the flush
   client_options options_;
+  // Each document's options: its project file's, the editor's over them.
+  document_settings projects_;
+  std::vector<std::string> project_problems_; // to show at the flush
+  const client_options &options_for(const std::string &uri) {
+    return projects_.for_document(uri, options_, project_problems_);
+  }
   bool initialized_ = false;
   bool shutting_down_ = false;
   std::optional<int> exit_status_;
