@@ -54,15 +54,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "[register parameter]\nREG = 1,2,3,4,5,6,7,8,9,10,11,12,"
                     "13,14,15,16,17\n",
                     {"2:46 error too-many-values"}},
-        family_case{
-            "BlockCutByHeaderSwallowsNothingElse",
-            "[control parameter]\n" + START +
-                "x\n[register parameter]\nREG = 1\n[camera "
-                "parameter]\nreg = 1\n",
-            {"4:1 error unclosed-code-block", "7:1 warning unknown-key"}},
+        family_case{"BlockCutByHeaderSwallowsNothingElse",
+                    "[control parameter]\n" + START +
+                        "x\n[register parameter]\nREG = 1\n[camera "
+                        "parameter]\nreg = 1\n",
+                    {"1:1 warning control-name-missing",
+                     "4:1 error unclosed-code-block",
+                     "7:1 warning unknown-key"}},
         family_case{"BlockOpenAtTheEndIsReportedAtItsStart",
                     "[control parameter]\n  " + START + "x\ny\n",
-                    {"2:3 error unclosed-code-block"}}),
+                    {"1:1 warning control-name-missing",
+                     "2:3 error unclosed-code-block"}}),
     name_of);
 
 // What the loader ignores, and how it reads values.
@@ -89,6 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "[board parameter]\n" + START + "x\n" + END +
                         "[control parameter]\n" + START + END + START + END,
                     {"2:1 warning code-block-ignored",
+                     "5:1 warning control-name-missing",
                      "8:1 warning code-block-replaced"}},
         family_case{
             "NumbersThatAreNotWhatTheyLookLike",
@@ -114,18 +117,20 @@ INSTANTIATE_TEST_SUITE_P(
              "7:12 warning value-out-of-range",
              "9:13 warning value-out-of-range",
              "10:11 warning value-out-of-range",
+             "11:1 warning control-name-missing",
              "12:8 warning value-out-of-range",
              "14:13 warning value-out-of-range",
              "16:19 warning value-out-of-range"}},
-        family_case{"NegativeNumbersInUnsignedFields",
-                    "[camera parameter]\nI2C_ADDR = -1\nFORMAT = -1, 2\n"
-                    "CFG_MODE = -1\nSIZE = -1, -2\n[register parameter]\n"
-                    "REG = -1, 2\nDELAY = -5\nVRCMD = 0x01, -0x10\n"
-                    "[control parameter]\nSTEP = -1\nMIN_VALUE = -10\n",
-                    {"2:12 warning negative-value",
-                     "3:10 warning negative-value",
-                     "7:7 warning negative-value", "8:9 warning negative-value",
-                     "9:17 warning trailing-text"}},
+        family_case{
+            "NegativeNumbersInUnsignedFields",
+            "[camera parameter]\nI2C_ADDR = -1\nFORMAT = -1, 2\n"
+            "CFG_MODE = -1\nSIZE = -1, -2\n[register parameter]\n"
+            "REG = -1, 2\nDELAY = -5\nVRCMD = 0x01, -0x10\n"
+            "[control parameter]\nSTEP = -1\nMIN_VALUE = -10\n",
+            {"2:12 warning negative-value", "3:10 warning negative-value",
+             "7:7 warning negative-value", "8:9 warning negative-value",
+             "9:17 warning trailing-text", "10:1 warning control-name-missing",
+             "11:8 warning control-step-not-positive"}},
         family_case{
             "LoneFormatByte",
             "[camera parameter]\nFORMAT = 0x21\nFORMAT = 0x21, 0\n",
@@ -137,9 +142,9 @@ INSTANTIATE_TEST_SUITE_P(
                 START + "x\n=====Code_Block_End=====\n" + END +
                 "[camera parameter]\n======CODE-BLOCK-END======\n"
                 "= CODE_BLOCKS\n",
-            {"2:1 warning near-miss-marker", "3:3 warning near-miss-marker",
-             "6:1 warning near-miss-marker", "9:1 warning near-miss-marker",
-             "10:1 warning unknown-key"}},
+            {"1:1 warning control-name-missing", "2:1 warning near-miss-marker",
+             "3:3 warning near-miss-marker", "6:1 warning near-miss-marker",
+             "9:1 warning near-miss-marker", "10:1 warning unknown-key"}},
         family_case{"CommentMarkersThatStayInTheValue",
                     "[camera parameter]\nTYPE = sensor # rev B\nI2C_MODE = "
                     "1;note\nTYPE = a//b\nTYPE = a ; real comment\n"
