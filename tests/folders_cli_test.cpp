@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "--statistics",
                     1,
                     "checked 3 files: 1 with errors, 2 warnings"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 // Counts per kind, the most frequent first, each with its kind's name.
 TEST(CheckFolderStatistics, CountsEachKindReported) {

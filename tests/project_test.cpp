@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                    11},
         error_case{"range_not_a_pair",
                    "[commands]\nREG = { ranges = [[0, 1, 2]] }\n", 2, 19}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 TEST(ProjectReading, AFullFileIsRead) {
   const scratch_tree tree(
@@ -197,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "-Werror",
                         "a.cfg",
                         {{"unknown-key", "off"}, {"nul-byte", "error"}}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 // The project drives the checker: its choices, its rules, its walk.
 TEST(ProjectCheck, TheProjectDrivesTheChecker) {

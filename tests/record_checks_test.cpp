@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "======CODE_BLOCK_START======\nCTRL_NAME = a\n"
                               "======CODE_BLOCK_END======\n",
                      {}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 // A control's check can be silenced like any warning.
 TEST(ControlChecksSuppressed, BySuppressionComments) {
@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
         rule_case{"empty_pieces_skipped",
                   "[register parameter]\nREG = 1,, 300\nREG = 1, , 300\n",
                   {"2:11 command-rule", "3:7 command-rule"}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 TEST(CommandRulesWithout, NoRulesNoFindings) {
   EXPECT_EQ(record_findings("[register parameter]\nREG = 1\n"),

@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"drop/a.cfg", ""},
                    {"keep/a.cfg", ""}},
                   {"keep/a.cfg"}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 TEST(WalkChoices, LeftOutFoldersAndUnwantedFilesAreNotTaken) {
   scratch_tree tree(
