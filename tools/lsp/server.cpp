@@ -164,10 +164,12 @@ struct dispatcher {
     const json &document = params.at("textDocument");
     const std::string uri = document.at("uri").get<std::string>();
     server::document &d = s.documents_[uri];
-    d.analysed.reset();
     d.text = document.at("text").get<std::string>();
-    // A project file may have changed while nothing watched it.
+    // A project file may have changed while nothing watched it; the
+    // analyses made under the old settings go with them.
     s.projects_.projects_changed();
+    for (auto &open_document : s.documents_)
+      open_document.second.analysed.reset();
     d.version = document.value("version", 0LL);
     s.pending_.insert(uri);
   }
