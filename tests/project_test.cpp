@@ -99,7 +99,7 @@ TEST(ProjectReading, AFullFileIsRead) {
   ASSERT_NE(board, nullptr);
   EXPECT_EQ(board->fewest, 0u);
   EXPECT_EQ(board->most, 3u);
-  EXPECT_EQ(board->origin, "quelmix.toml:14");
+  EXPECT_EQ(board->origin, tree.path("quelmix.toml") + ":14");
   const command_rule *plain =
       p.rules.rule_for(CONFIG_TYPE_BOARD | CONFIG_KEY_REG);
   ASSERT_NE(plain, nullptr);

@@ -240,7 +240,6 @@ project read_table(const toml::table &root, const std::string &path) {
                  .lexically_normal()
                  .parent_path()
                  .string();
-  const std::string name = std::filesystem::path(path).filename().string();
   for (const auto &[key, value] : root) {
     if (key.str() == "include") {
       p.include = patterns_of(value, "include");
@@ -253,7 +252,7 @@ project read_table(const toml::table &root, const std::string &path) {
     } else if (key.str() == "overrides") {
       p.overrides = overrides_of(value);
     } else if (key.str() == "commands") {
-      commands_of(value, name, p.rules);
+      commands_of(value, path, p.rules);
     } else {
       refuse(key.source(), "unknown key " + in_quotes(key.str()) +
                                " (include, exclude, warnings, overrides, "

@@ -26,6 +26,17 @@ std::string parent_of(const std::string &absolute) {
   return absolute.substr(0, slash);
 }
 
+// A project file found by walking up is named as the files checked are:
+// relative to the current folder when it lies inside it.
+std::string shown_name(const std::string &absolute) {
+  std::error_code ignored;
+  const std::string here = normal_absolute(fs::current_path(ignored).string());
+  const std::string prefix = here == "/" ? "/" : here + "/";
+  return absolute.compare(0, prefix.size(), prefix) == 0
+             ? absolute.substr(prefix.size())
+             : absolute;
+}
+
 bool is_file(const std::string &path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
@@ -95,7 +106,7 @@ governing project_finder::for_start(const std::string &folder) {
     const std::string candidate =
         (at == "/" ? "" : at) + "/" + PROJECT_FILE_NAME;
     if (is_file(candidate)) {
-      found = candidate;
+      found = shown_name(candidate);
       break;
     }
     if (at == "/")
