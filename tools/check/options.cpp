@@ -30,6 +30,8 @@ constexpr const char *USAGE =
     "  -Werror, --warnings=error\n"
     "                         warnings fail the check too\n"
     "  -Wno-error             warnings do not fail the check (the default)\n"
+    "  -Werror=KIND           warnings of KIND fail the check\n"
+    "  -Wno-error=KIND        warnings of KIND do not fail the check\n"
     "      --format=FORMAT    how to report: gcc (the default), json, sarif\n"
     "                         (SARIF 2.1.0 for code scanning) or github\n"
     "                         (workflow commands: annotations)\n"
