@@ -16,8 +16,11 @@ each fenced block follows a marker line that says how it is held true:
 A block with no marker, or an indented code block, is an error, so a new
 example cannot go untested by accident; and README.md keeps to README_LINES lines (the rest belongs in
 docs/). In a COMMAND, "COPY_OF:PATH" stands for a copy of PATH and
-"FILE:NAME" for the page's file NAME, both by their base names in a scratch
-directory the command then runs in; otherwise it runs in the source tree.
+"FILE:NAME" for the page's file NAME, both in a scratch directory the
+command then runs in (a copy by its base name; NAME may hold folders,
+"vendor/b.cfg"); "WITH:NAME" puts the page's file NAME there too, without
+naming it on the command line (a project file the tool finds itself).
+Otherwise the command runs in the source tree.
 Usage: readme_examples_test.py SOURCE_DIR PATH_DIRS PAGE...
 (PATH_DIRS: the build's program folders, joined with ":")"""
 import os
@@ -97,12 +100,15 @@ def run(command, source, path_dirs, files):
                 word = os.path.basename(origin)
                 shutil.copy(origin, os.path.join(scratch, word))
                 cwd = scratch
-            elif word.startswith('FILE:'):
-                word = word[len('FILE:'):]
-                with open(os.path.join(scratch, word), 'w',
-                          encoding='utf-8') as out:
+            elif word.startswith(('FILE:', 'WITH:')):
+                named, word = word.startswith('FILE:'), word[len('FILE:'):]
+                path = os.path.join(scratch, word)
+                os.makedirs(os.path.dirname(path), exist_ok=True)
+                with open(path, 'w', encoding='utf-8') as out:
                     out.write(files[word])
                 cwd = scratch
+                if not named:
+                    continue
             words.append(word)
         try:
             done = subprocess.run(words, cwd=cwd, env=env,
@@ -141,7 +147,7 @@ def check_page(page, source, path_dirs):
                                 'block starting with "$ "')
                 continue
             wanted = {w[len('FILE:'):] for w in shlex.split(argument)
-                      if w.startswith('FILE:')}
+                      if w.startswith(('FILE:', 'WITH:'))}
             used.update(wanted)
             missing = sorted(w for w in wanted if w not in files)
             if missing:
