@@ -126,7 +126,9 @@ void count_of(const toml::node &node, command_rule &rule) {
     return;
   }
   const auto *text = node.as_string();
-  const std::string_view words = text != nullptr ? text->get() : "";
+  // Both arms are views: a "" arm would make a temporary string.
+  const std::string_view words =
+      text != nullptr ? std::string_view(text->get()) : std::string_view();
   const std::size_t dots = words.find("..");
   std::int64_t low = 0, high = CONFIG_MAX_PARAMS;
   if (text == nullptr || dots == std::string_view::npos ||
