@@ -38,12 +38,24 @@ bool wanted(const json &context, const std::string &kind) {
   return false;
 }
 
+// A workspace edit of one document: versioned documentChanges when the
+// client takes them (so an edit made for a version it no longer has is
+// refused), else plain changes.
+json document_edit(const analysis &a, const std::string &uri, long long version,
+                   json edits) {
+  if (!a.options.document_changes)
+    return {{"changes", {{uri, std::move(edits)}}}};
+  return {{"documentChanges",
+           json::array({{{"textDocument", {{"uri", uri}, {"version", version}}},
+                         {"edits", std::move(edits)}}})}};
+}
+
 json quick_fix_edit(const analysis &a, const std::string &uri,
-                    const diagnostic &d) {
+                    long long version, const diagnostic &d) {
   json edits = json::array();
   for (const text_edit &e : d.fix->edits)
     edits.push_back(text_edit_of(a, e));
-  return {{"changes", {{uri, edits}}}};
+  return document_edit(a, uri, version, std::move(edits));
 }
 
 // A quick fix on a line the library reads in pieces (or with a NUL byte)
@@ -65,7 +77,7 @@ json quick_fix(const analysis &a, const std::string &uri, const diagnostic &d,
   if (a.options.resolve_edits)
     action["data"] = {{"uri", uri}, {"version", version}, {"fix", index}};
   else
-    action["edit"] = quick_fix_edit(a, uri, d);
+    action["edit"] = quick_fix_edit(a, uri, version, d);
   return action;
 }
 
@@ -78,13 +90,13 @@ fix_options safe_shown(const analysis &a) {
   return options;
 }
 
-json fix_all_edit(const analysis &a, const std::string &uri,
+json fix_all_edit(const analysis &a, const std::string &uri, long long version,
                   const fix_report &fixed) {
   const json whole = {{"range",
                        {{"start", {{"line", 0}, {"character", 0}}},
                         {"end", position_at(a, a.text.size())}}},
                       {"newText", fixed.text}};
-  return {{"changes", {{uri, json::array({whole})}}}};
+  return document_edit(a, uri, version, json::array({whole}));
 }
 
 // Listed when a safe fix is shown; the fixes themselves are applied (in
@@ -106,7 +118,7 @@ json fix_all(const analysis &a, const std::string &uri, long long version) {
     return nullptr;
   action["title"] =
       "Fix all safe problems (" + std::to_string(fixed.safe) + ")";
-  action["edit"] = fix_all_edit(a, uri, fixed);
+  action["edit"] = fix_all_edit(a, uri, version, fixed);
   return action;
 }
 
@@ -121,12 +133,13 @@ json resolve_action(const analysis &a, json action, long long version) {
   if (which.is_string()) {
     const fix_report fixed = apply_fixes(a.text, safe_shown(a));
     if (fixed.text != a.text)
-      action["edit"] = fix_all_edit(a, uri, fixed);
+      action["edit"] = fix_all_edit(a, uri, version, fixed);
     return action;
   }
   const auto index = which.get<std::size_t>();
   if (index < a.checked.diagnostics.size() && a.checked.diagnostics[index].fix)
-    action["edit"] = quick_fix_edit(a, uri, a.checked.diagnostics[index]);
+    action["edit"] =
+        quick_fix_edit(a, uri, version, a.checked.diagnostics[index]);
   return action;
 }
 
@@ -134,8 +147,8 @@ json code_actions(const analysis &a, const json &params, long long version) {
   const std::string uri =
       params.at("textDocument").at("uri").get<std::string>();
   const json &range = params.at("range");
-  const auto first = range.at("start").at("line").get<std::int64_t>() + 1;
-  const auto last = range.at("end").at("line").get<std::int64_t>() + 1;
+  const auto first = line_number(range.at("start").at("line"));
+  const auto last = line_number(range.at("end").at("line"));
   const json context = params.value("context", json::object());
   json actions = json::array();
   if (wanted(context, "quickfix"))

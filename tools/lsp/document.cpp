@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <limits>
 
 #include "positions.hpp"
 
@@ -25,6 +26,13 @@ checked_text check(const std::string &text, const command_rules *rules) {
 }
 
 } // namespace
+
+std::int64_t line_number(const json &line) {
+  const auto value = line.get<std::int64_t>();
+  return value < 0                                           ? 0
+         : value == std::numeric_limits<std::int64_t>::max() ? value
+                                                             : value + 1;
+}
 
 analysis::analysis(const std::string &document, const client_options &opts)
     : text(document), options(opts), index(document),
@@ -56,10 +64,9 @@ json analysis::position(std::int64_t number, std::size_t byte) const {
 }
 
 place analysis::place_of(const json &position) const {
-  const auto requested = position.at("line").get<std::int64_t>();
   // Past the end is one line past it: nothing there, and nothing to walk.
-  const std::int64_t number =
-      std::clamp<std::int64_t>(requested + 1, 1, index.line_count() + 1);
+  const std::int64_t number = std::clamp<std::int64_t>(
+      line_number(position.at("line")), 1, index.line_count() + 1);
   const auto units = position.at("character").get<std::size_t>();
   const std::string_view content = line(number);
   return {number, options.utf8 ? std::min(units, content.size())

@@ -25,6 +25,9 @@ struct client_options {
   bool markdown = true; // hover text in markdown (else plain text)
   // The client resolves a code action's edit (codeAction/resolve).
   bool resolve_edits = false;
+  // Workspace edits as versioned documentChanges, so that an edit made for
+  // an older version of a document is refused.
+  bool document_changes = false;
   tools::warning_options warnings; // the checker's -W options
   // Those options as the editor's settings list them, to apply over a
   // project file's; and the project's command rules (none without one).
@@ -39,6 +42,10 @@ struct place {
   std::int64_t line;
   std::size_t byte;
 };
+
+// A protocol line (0-based, any 64-bit number) as a 1-based line number,
+// without overflow: the last number stays the last.
+std::int64_t line_number(const json &line);
 
 class analysis {
 public:

@@ -30,6 +30,9 @@ std::size_t find_name(std::string_view text, std::size_t from) {
 struct header {
   std::optional<std::size_t> length; // none: no usable Content-Length
   std::string problem;
+  // Two Content-Length lines: which one is meant cannot be told, and
+  // taking either may swallow the next message.
+  bool ambiguous = false;
 };
 
 // The digits of a Content-Length line: at most 10, nothing else.
@@ -59,10 +62,16 @@ header read_header(std::string_view headers) {
                                                         : end + 2);
     if (!starts_with_name(line))
       continue;
+    h.ambiguous = named;
+    if (h.ambiguous)
+      break;
     named = true;
     h.length = parse_length(line.substr(NAME.size()));
   }
-  if (!named)
+  if (h.ambiguous) {
+    h.problem = "a message header with two Content-Length lines was dropped";
+    h.length.reset();
+  } else if (!named)
     h.problem = "a message header without Content-Length was dropped";
   else if (!h.length)
     h.problem = "a message header with a Content-Length that is not a "
@@ -104,6 +113,11 @@ std::optional<frame> frame_reader::next() {
     return frame{{}, "a message header longer than 64 KiB was dropped"};
   }
   const header h = read_header(std::string_view(buffer_).substr(0, end));
+  if (h.ambiguous) {
+    buffer_.erase(0, end + 4); // its body, if any, is searched through
+    searching_ = true;
+    return frame{{}, h.problem};
+  }
   // Bytes before a header that belong to no message: start at the header.
   const std::size_t later =
       find_name(std::string_view(buffer_).substr(0, end), 1);

@@ -44,6 +44,9 @@ void take_client_capabilities(const json &capabilities,
   const json watched = capabilities.value("workspace", json::object())
                            .value("didChangeWatchedFiles", json::object());
   options.watches_files = watched.value("dynamicRegistration", false);
+  const json edits = capabilities.value("workspace", json::object())
+                         .value("workspaceEdit", json::object());
+  options.document_changes = edits.value("documentChanges", false);
 }
 
 bool apply_settings(const json &settings, client_options &options,

@@ -101,6 +101,8 @@ void apply_change(std::string &text, const json &change,
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos)
       end = text.size();
+    else if (end > start && text[end - 1] == '\r')
+      --end; // a character past the end stays before the line ending
     const auto character = position.at("character").get<std::size_t>();
     return start +
            (options.utf8
@@ -264,10 +266,10 @@ struct dispatcher {
 
   // A request's range as 1-based lines.
   static std::int64_t first_line(const json &params) {
-    return params.at("range").at("start").at("line").get<std::int64_t>() + 1;
+    return line_number(params.at("range").at("start").at("line"));
   }
   static std::int64_t last_line(const json &params) {
-    return params.at("range").at("end").at("line").get<std::int64_t>() + 1;
+    return line_number(params.at("range").at("end").at("line"));
   }
 
   json resolve(const json &action) {
