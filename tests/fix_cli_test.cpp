@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "engine/compare/record_diff.hpp"
+#include "report.hpp"
 #include "support/test_support.hpp"
 
 namespace quelmix::test {
@@ -250,6 +253,59 @@ TEST(FixCli, AFormattedFileStaysFormatted) {
         << text << "\nbecame\n"
         << read_file(file.path());
   }
+}
+
+// An unsafe fix that changed the record otherwise than its line promised
+// is named with what it did: each change of the record, on one line, with
+// the field, command or control and its value before and after.
+struct effect_row {
+  const char *name;
+  std::string before, after;
+  std::vector<std::string> named; // in this order, on the one line
+};
+
+TEST(FixCli, AnUnsafeFixIsNamedWithItsEffect) {
+  const effect_row rows[] = {
+      {"a camera field",
+       CAMERA + "CFG_MODE = 0\n",
+       CAMERA + "CFG_MODE = 1\n",
+       {"camera parameter", "CFG_MODE", "0", "1"}},
+      {"a text field",
+       CAMERA + "TYPE = QX http://host\n",
+       CAMERA + "TYPE = QX http:\n",
+       {"TYPE", "\"QX http://host\"", "\"QX http:\""}},
+      {"a command's values",
+       REGISTERS + "REG = 0x3008\n",
+       REGISTERS + "REG = 0x3008, 0x82\n",
+       {"register parameter", "REG", "0x3008, 0x82", "0x3008"}},
+      {"a command removed and a field changed",
+       CAMERA + "CFG_MODE = 1\n" + REGISTERS + "REG = 5\nREG = 6\n",
+       CAMERA + "CFG_MODE = 2\n" + REGISTERS + "REG = 5\n",
+       {"CFG_MODE", "1", "2", "; ", "register parameter", "removed", "6"}},
+      {"a control's field",
+       CONTROL + "FUNC_NAME = set_gain\n",
+       CONTROL + "FUNC_NAME = set_exposure\n",
+       {"control parameter", "gain", "FUNC_NAME", "set_gain", "set_exposure"}},
+  };
+  for (const effect_row &row : rows) {
+    loaded_file before, after;
+    load_for_comparison(before, row.before);
+    load_for_comparison(after, row.after);
+    const std::string words =
+        tools::difference_in_one_line(compare_records(before, after));
+    EXPECT_EQ(words.find('\n'), std::string::npos) << row.name;
+    std::size_t at = 0;
+    for (const std::string &part : row.named) {
+      const std::size_t found = words.find(part, at);
+      EXPECT_NE(found, std::string::npos)
+          << row.name << ": " << part << " in " << words;
+      at = found == std::string::npos ? at : found + part.size();
+    }
+  }
+  loaded_file same, again;
+  load_for_comparison(same, CAMERA + "CFG_MODE = 1\n");
+  load_for_comparison(again, CAMERA + "CFG_MODE = 1 ; now commented\n");
+  EXPECT_EQ(tools::difference_in_one_line(compare_records(same, again)), "");
 }
 
 } // namespace

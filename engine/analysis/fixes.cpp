@@ -319,21 +319,19 @@ struct fix_state {
 
 // A round whose whole did not compare: each fix alone, from the end of the
 // file so that the offsets before it stay right. Safe fixes at fault are
-// refused; unsafe ones are applied and named.
+// refused; unsafe ones are applied and named with the record before and
+// after them.
 bool one_by_one(fix_state &state, const std::vector<candidate> &chosen,
-                chooser &pick, fix_report &report) {
+                chooser &pick, const fix_options &options, fix_report &report) {
   std::string text = state.text;
-  load_state now = state_of(*state.file);
+  std::shared_ptr<loaded_file> now_file = state.file;
+  load_state now = state_of(*now_file);
   bool applied = false;
   for (auto c = chosen.rbegin(); c != chosen.rend(); ++c) {
     const quelmix::fix &f = *c->remedy;
     std::string one = apply_edits(text, f.edits);
-    camera_config scratch{};
-    const checked_text checked = check_text(one, scratch, {false, false});
-    ++report.analyses;
-    const load_state after{checked.report.parse.line, checked.errors,
-                           data_of(scratch)};
-    quelmix_release_config(&scratch);
+    std::shared_ptr<loaded_file> next = analyse(one, report.analyses);
+    const load_state after = state_of(*next);
     const diagnostic as_met{
         diagnostic_kind::unused_suppression, c->line, 0, {}, {}, 0, f};
     if (!acceptable(now, after)) {
@@ -348,16 +346,18 @@ bool one_by_one(fix_state &state, const std::vector<candidate> &chosen,
       continue;
     }
     if (!as_declared)
-      report.surprising.push_back(
-          {c->line, f.title, "changes what a host loads beyond its line"});
+      report.surprising.push_back({c->line, f.title, now_file, next});
+    if (options.keep_steps)
+      report.steps.push_back({text, {f}});
     text = std::move(one);
+    now_file = std::move(next);
     now = after;
     count(report, f);
     applied = true;
   }
   if (!applied)
     return false;
-  state.file = analyse(text, report.analyses);
+  state.file = std::move(now_file);
   state.text = std::move(text);
   return true;
 }
@@ -379,11 +379,16 @@ bool fix_round(fix_state &state, const fix_options &options, fix_report &report,
       after.data == expected_record(state.text, chosen, before.data)) {
     for (const candidate &c : chosen)
       count(report, *c.remedy);
+    if (options.keep_steps) {
+      report.steps.push_back({state.text, {}});
+      for (const candidate &c : chosen)
+        report.steps.back().fixes.push_back(*c.remedy);
+    }
     state.text = std::move(all);
     state.file = std::move(next);
     return true;
   }
-  return one_by_one(state, chosen, pick, report);
+  return one_by_one(state, chosen, pick, options, report);
 }
 
 // The run of non-blank lines around lines [first, last] (1-based) of a
@@ -560,6 +565,8 @@ bool keep_layout(std::string_view original, const loaded_file &first,
   chooser pick{relaid, next->checked, options, report, refused};
   if (!pick.choose(false).empty())
     return false;
+  if (options.keep_steps)
+    report.steps.push_back({state.text, {}});
   state.text = std::move(relaid);
   state.file = std::move(next);
   return true;

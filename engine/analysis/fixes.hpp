@@ -39,6 +39,16 @@ struct fix_options {
   // The diagnostics whose fixes may be applied: those the user asked to
   // see (every one when empty).
   std::function<bool(const diagnostic &)> wanted;
+  // Keep each step the text went through (for checks made from outside).
+  bool keep_steps = false;
+};
+
+// One change of the text: the fixes a round applied together (or one fix,
+// where a round was taken apart), or none where the lines the fixes stand
+// in were laid out again.
+struct fix_step {
+  std::string before; // the text the step was made on
+  std::vector<quelmix::fix> fixes;
 };
 
 struct fix_report {
@@ -52,8 +62,14 @@ struct fix_report {
   };
   std::vector<refusal> refused;
   // Unsafe fixes applied that changed the record otherwise than their
-  // line promised, with the line they were for.
-  std::vector<refusal> surprising;
+  // line promised, with the line they were for and what the record held
+  // before and after that fix alone.
+  struct surprise {
+    std::int64_t line;
+    std::string title;
+    std::shared_ptr<loaded_file> before, after;
+  };
+  std::vector<surprise> surprising;
   // The fixes came back to a text of an earlier round: a fix undoes
   // another. The text is the last one reached.
   bool oscillation = false;
@@ -65,6 +81,9 @@ struct fix_report {
   // The first and the last analysis, with their records and origins: what
   // the text loaded before and loads now.
   std::shared_ptr<loaded_file> before, after;
+  // Each change of the text in turn, when the options ask for them; the
+  // last one's result is `text`.
+  std::vector<fix_step> steps;
 };
 
 fix_report apply_fixes(std::string_view bytes, const fix_options &options);

@@ -95,16 +95,26 @@ void report_fixes(FILE *out, const std::string &name, const fix_report &fixed) {
     std::fprintf(out, "  %s\n", terminal_safe(line).c_str());
 }
 
+// What an unsafe fix that broke its line's promise did to the record.
+std::string effect_words(const fix_report::surprise &r) {
+  const std::string words =
+      difference_in_one_line(compare_records(*r.before, *r.after));
+  return words.empty() ? "what a host loads is unchanged, not as its line "
+                         "promised"
+                       : words;
+}
+
 void report_refusals(FILE *out, const std::string &name,
                      const fix_report &fixed) {
   for (const fix_report::refusal &r : fixed.refused)
     std::fprintf(out, "%s:%lld: fix not applied: %s: %s\n",
                  terminal_safe(name).c_str(), static_cast<long long>(r.line),
                  terminal_safe(r.title).c_str(), r.why.c_str());
-  for (const fix_report::refusal &r : fixed.surprising)
+  for (const fix_report::surprise &r : fixed.surprising)
     std::fprintf(out, "%s:%lld: unsafe fix applied: %s: %s\n",
                  terminal_safe(name).c_str(), static_cast<long long>(r.line),
-                 terminal_safe(r.title).c_str(), r.why.c_str());
+                 terminal_safe(r.title).c_str(),
+                 terminal_safe(effect_words(r)).c_str());
   if (fixed.oscillation)
     std::fprintf(out, "%s: fixes undo one another; stopped after %zu rounds\n",
                  terminal_safe(name).c_str(), fixed.rounds);

@@ -412,4 +412,12 @@ std::string difference_lines(const record_difference &d) {
   return out;
 }
 
+std::string difference_in_one_line(const record_difference &d) {
+  const std::string lines = difference_lines(d);
+  std::string out;
+  for (std::string_view line : split_text_lines(lines))
+    out += (out.empty() ? "" : "; ") + std::string(line);
+  return out;
+}
+
 } // namespace quelmix::tools
