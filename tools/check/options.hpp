@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "settings.hpp"
+#include "settings_choices.hpp"
 #include "warning_options.hpp"
 
 namespace quelmix::tools {

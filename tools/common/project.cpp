@@ -289,6 +289,27 @@ project_reading read_project(const std::string &path) {
   return out;
 }
 
+std::string normal_absolute(const std::string &path) {
+  std::error_code ignored;
+  std::string out =
+      std::filesystem::absolute(std::filesystem::path(path), ignored)
+          .lexically_normal()
+          .string();
+  while (out.size() > 1 && out.back() == '/')
+    out.pop_back();
+  return out;
+}
+
+std::string shown_name(const std::string &absolute) {
+  std::error_code ignored;
+  const std::string here =
+      normal_absolute(std::filesystem::current_path(ignored).string());
+  const std::string prefix = here == "/" ? "/" : here + "/";
+  return absolute.compare(0, prefix.size(), prefix) == 0
+             ? absolute.substr(prefix.size())
+             : absolute;
+}
+
 const char *choice_word(kind_choice choice) {
   switch (choice) {
   case kind_choice::on:

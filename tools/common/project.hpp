@@ -55,6 +55,13 @@ struct project_reading {
 // Reads and checks the project file at `path`.
 project_reading read_project(const std::string &path);
 
+// Paths as the project machinery compares them: absolute and lexically
+// normal, without a trailing '/'.
+std::string normal_absolute(const std::string &path);
+// How a project file found by walking up is named: as the files checked
+// are, relative to the current folder when it lies inside it.
+std::string shown_name(const std::string &absolute);
+
 // The word a project file uses for a choice.
 const char *choice_word(kind_choice choice);
 

@@ -3,38 +3,14 @@
 
 #include <sys/stat.h>
 
-#include <filesystem>
-
 namespace quelmix::tools {
 namespace {
-
-namespace fs = std::filesystem;
-
-std::string normal_absolute(const std::string &path) {
-  std::error_code ignored;
-  std::string out =
-      fs::absolute(fs::path(path), ignored).lexically_normal().string();
-  while (out.size() > 1 && out.back() == '/')
-    out.pop_back();
-  return out;
-}
 
 std::string parent_of(const std::string &absolute) {
   const std::size_t slash = absolute.rfind('/');
   if (slash == std::string::npos || slash == 0)
     return "/";
   return absolute.substr(0, slash);
-}
-
-// A project file found by walking up is named as the files checked are:
-// relative to the current folder when it lies inside it.
-std::string shown_name(const std::string &absolute) {
-  std::error_code ignored;
-  const std::string here = normal_absolute(fs::current_path(ignored).string());
-  const std::string prefix = here == "/" ? "/" : here + "/";
-  return absolute.compare(0, prefix.size(), prefix) == 0
-             ? absolute.substr(prefix.size())
-             : absolute;
 }
 
 bool is_file(const std::string &path) {

@@ -12,19 +12,13 @@
 #include <vector>
 
 #include "project.hpp"
+#include "settings_choices.hpp"
 #include "walk.hpp"
 #include "warning_options.hpp"
 
 namespace quelmix::tools {
 
 inline constexpr const char *PROJECT_FILE_NAME = "quelmix.toml";
-
-// What the command line says about settings.
-struct settings_choices {
-  std::optional<std::string> config;        // --config FILE
-  bool isolated = false;                    // --isolated
-  std::vector<std::string> warning_options; // -W... in order
-};
 
 // The project governing a path, or a bad project file, or neither.
 struct governing {
