@@ -64,6 +64,17 @@ with tempfile.TemporaryDirectory() as root:
     check(kinds(last_publication(c)) == [(1, "unknown-key", 2)],
           "the editor's settings go over the project's")
 
+    # Changed while nothing said so: the next document opened reads it.
+    with open(project, "w") as f:
+        f.write('[warnings]\nunknown-key = "off"\n[commands]\nREG = 3\n')
+    c.notify("textDocument/didOpen", {"textDocument": {
+        "uri": uri + "3", "languageId": "quelmix", "version": 1,
+        "text": TEXT}})
+    published = last_publication(c)
+    check(published.get("uri") == uri + "3" and
+          kinds(published) == [(3, "command-rule", 2)],
+          "an opened document reads the project file again")
+
     with open(project, "w") as f:
         f.write('[warnings]\nunknown-key = "of"\n')
     c.notify("textDocument/didOpen", {"textDocument": {
