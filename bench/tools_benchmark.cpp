@@ -22,10 +22,10 @@
 #include <nlohmann/json.hpp>
 
 #include "config_generator.hpp"
+#include "diagnostics.hpp"
 #include "document.hpp"
 #include "engine/analysis/engine.hpp"
 #include "engine/compare/record_diff.hpp"
-#include "features.hpp"
 #include "server.hpp"
 #include "terminal_output.hpp"
 
@@ -273,8 +273,7 @@ void diff_all_changed(benchmark::State &state) {
   std::string old_text = "[register parameter]\n", new_text = old_text;
   for (int i = 0; i < commands; ++i) {
     old_text += "REG = " + std::to_string(i) + ", 7\n";
-    new_text += "REG = " +
-                std::to_string(same_registers ? i : i + commands) +
+    new_text += "REG = " + std::to_string(same_registers ? i : i + commands) +
                 (same_registers ? ", 8\n" : ", 7\n");
   }
   for (auto _ : state) {

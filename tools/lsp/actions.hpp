@@ -3,20 +3,25 @@
 // when it is safe), and every safe fix at once as "source.fixAll".
 #pragma once
 
-#include <string>
+#include <optional>
+#include <vector>
 
 #include "document.hpp"
 
 namespace quelmix::lsp {
 
-// CodeAction[] for textDocument/codeAction's params, listed from the
-// analysis. When the client resolves edits, an action carries only what
-// names it (`data`: the document's version and the diagnostic's index, or
-// fix-all) and its edit is made by resolve_action.
-json code_actions(const analysis &a, const json &params, long long version);
+// The code actions for a request, listed from the analysis. When the
+// client resolves edits, an action carries only what names it (`data`:
+// the document's version and the diagnostic's index, or fix-all) and its
+// edit is made by resolve_edit.
+std::vector<protocol::code_action>
+code_actions(const analysis &a, const protocol::action_request &request,
+             long long version);
 
-// codeAction/resolve: `action` with its edit, when `version` is still the
-// version it was listed for (else unchanged: the client asks again).
-json resolve_action(const analysis &a, json action, long long version);
+// codeAction/resolve: the edit of the action `which` names, when its
+// version is still `version` (none otherwise: the client asks again).
+std::optional<protocol::workspace_edit>
+resolve_edit(const analysis &a, const protocol::action_data &which,
+             long long version);
 
 } // namespace quelmix::lsp

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "document.hpp"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
-#include <limits>
 
 #include "positions.hpp"
 
@@ -26,13 +23,6 @@ checked_text check(const std::string &text, const command_rules *rules) {
 }
 
 } // namespace
-
-std::int64_t line_number(const json &line) {
-  const auto value = line.get<std::int64_t>();
-  return value < 0                                           ? 0
-         : value == std::numeric_limits<std::int64_t>::max() ? value
-                                                             : value + 1;
-}
 
 analysis::analysis(const std::string &document, const client_options &opts)
     : text(document), options(opts), index(document),
@@ -59,15 +49,21 @@ std::size_t analysis::character(std::int64_t number, std::size_t byte) const {
   return options.utf8 ? byte : utf16_units(content, byte);
 }
 
-json analysis::position(std::int64_t number, std::size_t byte) const {
-  return {{"line", number - 1}, {"character", character(number, byte)}};
+protocol::position analysis::position(std::int64_t number,
+                                      std::size_t byte) const {
+  return {number - 1, character(number, byte)};
 }
 
-place analysis::place_of(const json &position) const {
+protocol::range analysis::range(std::int64_t number, std::size_t begin,
+                                std::size_t end) const {
+  return {position(number, begin), position(number, end)};
+}
+
+place analysis::place_of(const protocol::position &position) const {
   // Past the end is one line past it: nothing there, and nothing to walk.
   const std::int64_t number = std::clamp<std::int64_t>(
-      line_number(position.at("line")), 1, index.line_count() + 1);
-  const auto units = position.at("character").get<std::size_t>();
+      protocol::line_number(position.line), 1, index.line_count() + 1);
+  const std::size_t units = position.character;
   const std::string_view content = line(number);
   return {number, options.utf8 ? std::min(units, content.size())
                                : byte_offset(content, units)};

@@ -10,14 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json_fwd.hpp>
-
 #include "engine/analysis/engine.hpp"
+#include "protocol.hpp"
 #include "warning_options.hpp"
 
 namespace quelmix::lsp {
-
-using json = nlohmann::json;
 
 // What the client asked for and the user set.
 struct client_options {
@@ -43,10 +40,6 @@ struct place {
   std::size_t byte;
 };
 
-// A protocol line (0-based, any 64-bit number) as a 1-based line number,
-// without overflow: the last number stays the last.
-std::int64_t line_number(const json &line);
-
 class analysis {
 public:
   analysis(const std::string &text, const client_options &options);
@@ -59,9 +52,11 @@ public:
 
   // Protocol positions: byte `byte` of line `number`, and back (a line past
   // the end is the line after the last, the character clamped to its line).
-  json position(std::int64_t number, std::size_t byte) const;
+  protocol::position position(std::int64_t number, std::size_t byte) const;
+  protocol::range range(std::int64_t number, std::size_t begin,
+                        std::size_t end) const;
   std::size_t character(std::int64_t number, std::size_t byte) const;
-  place place_of(const json &position) const;
+  place place_of(const protocol::position &position) const;
 
   const std::string &text;
   const client_options &options;

@@ -1,19 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "folding.hpp"
 
-#include <nlohmann/json.hpp>
-
 namespace quelmix::lsp {
 namespace {
 
-json fold(std::int64_t first, std::int64_t last, const char *kind) {
-  return {{"startLine", first - 1}, {"endLine", last - 1}, {"kind", kind}};
+protocol::folding_range fold(std::int64_t first, std::int64_t last,
+                             const char *kind) {
+  return {first - 1, last - 1, kind};
 }
 
 } // namespace
 
-json folding_ranges(const analysis &a) {
-  json out = json::array();
+std::vector<protocol::folding_range> folding_ranges(const analysis &a) {
+  std::vector<protocol::folding_range> out;
   const std::int64_t count = a.line_count();
   std::int64_t section = 0, block = 0, comments = 0, last_text = 0;
   const auto close_section = [&] {

@@ -3,10 +3,12 @@
 // not blank), each code block, each run of comment lines.
 #pragma once
 
+#include <vector>
+
 #include "document.hpp"
 
 namespace quelmix::lsp {
 
-json folding_ranges(const analysis &a);
+std::vector<protocol::folding_range> folding_ranges(const analysis &a);
 
 } // namespace quelmix::lsp

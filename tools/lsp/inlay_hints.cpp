@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "inlay_hints.hpp"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -73,8 +71,9 @@ std::string label(const schema::key_spec &key, const entry_value &stored,
 
 } // namespace
 
-json inlay_hints(const analysis &a, std::int64_t first, std::int64_t last) {
-  json out = json::array();
+std::vector<protocol::inlay_hint>
+inlay_hints(const analysis &a, std::int64_t first, std::int64_t last) {
+  std::vector<protocol::inlay_hint> out;
   last = std::min(last, a.line_count());
   for (std::int64_t number = std::max<std::int64_t>(first, 1); number <= last;
        ++number) {
@@ -94,9 +93,7 @@ json inlay_hints(const analysis &a, std::int64_t first, std::int64_t last) {
               written_numbers(value, schema::takes_list(*stored.key)));
     if (text.empty())
       continue;
-    out.push_back({{"position", a.position(number, info.value.end)},
-                   {"label", text},
-                   {"paddingLeft", true}});
+    out.push_back({a.position(number, info.value.end), text});
   }
   return out;
 }

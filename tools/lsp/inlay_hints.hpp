@@ -5,11 +5,14 @@
 // nothing where the spelling already says it in the same base.
 #pragma once
 
+#include <vector>
+
 #include "document.hpp"
 
 namespace quelmix::lsp {
 
 // InlayHint[] for lines [first, last] (1-based, inclusive).
-json inlay_hints(const analysis &a, std::int64_t first, std::int64_t last);
+std::vector<protocol::inlay_hint>
+inlay_hints(const analysis &a, std::int64_t first, std::int64_t last);
 
 } // namespace quelmix::lsp

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "semantic_tokens.hpp"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <vector>
 
@@ -159,11 +157,16 @@ std::vector<token> tokens_of(const analysis &a, std::int64_t number) {
 
 } // namespace
 
-json semantic_tokens_legend() {
-  return {{"tokenTypes", TYPES}, {"tokenModifiers", MODIFIERS}};
+std::vector<std::string> semantic_token_types() {
+  return {std::begin(TYPES), std::end(TYPES)};
 }
 
-json semantic_tokens(const analysis &a, std::int64_t first, std::int64_t last) {
+std::vector<std::string> semantic_token_modifiers() {
+  return {std::begin(MODIFIERS), std::end(MODIFIERS)};
+}
+
+std::vector<std::uint32_t>
+semantic_tokens(const analysis &a, std::int64_t first, std::int64_t last) {
   std::vector<std::uint32_t> data;
   std::int64_t previous_line = 0;
   std::size_t previous_start = 0;
@@ -184,7 +187,7 @@ json semantic_tokens(const analysis &a, std::int64_t first, std::int64_t last) {
       previous_start = start;
     }
   }
-  return {{"data", data}};
+  return data;
 }
 
 } // namespace quelmix::lsp

@@ -5,14 +5,20 @@
 // markers and code, refused lines.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "document.hpp"
 
 namespace quelmix::lsp {
 
-// The legend the server advertises (tokenTypes, tokenModifiers).
-json semantic_tokens_legend();
+// The legend the server advertises: token types and modifiers.
+std::vector<std::string> semantic_token_types();
+std::vector<std::string> semantic_token_modifiers();
 
-// SemanticTokens for lines [first, last] (1-based, inclusive).
-json semantic_tokens(const analysis &a, std::int64_t first, std::int64_t last);
+// SemanticTokens' data for lines [first, last] (1-based, inclusive).
+std::vector<std::uint32_t>
+semantic_tokens(const analysis &a, std::int64_t first, std::int64_t last);
 
 } // namespace quelmix::lsp

@@ -8,11 +8,14 @@
 #include <new>
 
 #include "actions.hpp"
-#include "features.hpp"
+#include "completion.hpp"
+#include "diagnostics.hpp"
 #include "folding.hpp"
-#include "framing.hpp"
+#include "formatting.hpp"
+#include "hover.hpp"
 #include "inlay_hints.hpp"
 #include "options.hpp"
+#include "outline.hpp"
 #include "positions.hpp"
 #include "quelmix_config_parser.h"
 #include "semantic_tokens.hpp"
@@ -68,7 +71,8 @@ json capabilities(const client_options &options) {
              {{"codeActionKinds", json::array({"quickfix", "source.fixAll"})},
               {"resolveProvider", true}}},
             {"semanticTokensProvider",
-             {{"legend", semantic_tokens_legend()},
+             {{"legend", protocol::legend_json(semantic_token_types(),
+                                               semantic_token_modifiers())},
               {"full", true},
               {"range", true}}},
             {"foldingRangeProvider", true},
@@ -153,7 +157,8 @@ struct dispatcher {
 
   void configure(const json &settings) {
     std::string problem;
-    if (!apply_settings(settings, s.options_, problem))
+    if (!apply_settings(protocol::checker_options_of(settings), s.options_,
+                        problem))
       out.push_back(show_error(problem));
     s.projects_.client_changed();
     for (auto &[uri, document] : s.documents_) {
@@ -225,8 +230,9 @@ struct dispatcher {
     if (s.initialized_)
       throw std::invalid_argument("the server is initialized already");
     s.initialized_ = true;
-    take_client_capabilities(params.value("capabilities", json::object()),
-                             s.options_);
+    take_client_capabilities(
+        protocol::capabilities_of(params.value("capabilities", json::object())),
+        s.options_);
     if (params.contains("initializationOptions"))
       configure(params["initializationOptions"]);
     return capabilities(s.options_);
@@ -240,45 +246,65 @@ struct dispatcher {
       return nullptr;
     }
     if (method == "textDocument/hover")
-      return hover_at(analyse(params), params.at("position"));
+      return hover(params);
     if (method == "textDocument/completion")
-      return completion_at(analyse(params), params.at("position"));
+      return protocol::array_of(completion_at(
+          analyse(params), protocol::position_of(params.at("position"))));
     if (method == "textDocument/documentSymbol")
-      return symbols_of(analyse(params));
+      return protocol::array_of(symbols_of(analyse(params)));
     if (method == "textDocument/formatting")
-      return formatting_edits(analyse(params));
+      return protocol::array_of(formatting_edits(analyse(params)));
     if (method == "textDocument/codeAction")
-      return code_actions(analyse(params), params, document_of(params).version);
+      return protocol::array_of(
+          code_actions(analyse(params), protocol::action_request_of(params),
+                       document_of(params).version));
     if (method == "codeAction/resolve")
       return resolve(params);
     if (method == "textDocument/semanticTokens/full")
-      return semantic_tokens(analyse(params), 1, INT64_MAX);
+      return protocol::tokens_json(
+          semantic_tokens(analyse(params), 1, INT64_MAX));
     if (method == "textDocument/semanticTokens/range")
-      return semantic_tokens(analyse(params), first_line(params),
-                             last_line(params));
+      return protocol::tokens_json(semantic_tokens(
+          analyse(params), first_line(params), last_line(params)));
     if (method == "textDocument/foldingRange")
-      return folding_ranges(analyse(params));
+      return protocol::array_of(folding_ranges(analyse(params)));
     if (method == "textDocument/inlayHint")
-      return inlay_hints(analyse(params), first_line(params),
-                         last_line(params));
+      return protocol::array_of(
+          inlay_hints(analyse(params), first_line(params), last_line(params)));
     throw unknown_method{};
   }
 
   // A request's range as 1-based lines.
   static std::int64_t first_line(const json &params) {
-    return line_number(params.at("range").at("start").at("line"));
+    return protocol::line_number(
+        params.at("range").at("start").at("line").get<std::int64_t>());
   }
   static std::int64_t last_line(const json &params) {
-    return line_number(params.at("range").at("end").at("line"));
+    return protocol::line_number(
+        params.at("range").at("end").at("line").get<std::int64_t>());
+  }
+
+  json hover(const json &params) {
+    const auto found =
+        hover_at(analyse(params), protocol::position_of(params.at("position")));
+    return found ? json(*found) : json(nullptr);
   }
 
   json resolve(const json &action) {
-    const json data = action.value("data", json::object());
-    const auto found = s.documents_.find(data.value("uri", std::string()));
+    const auto found = s.documents_.find(protocol::resolve_uri(action));
     if (found == s.documents_.end())
       return action;
-    return resolve_action(s.analysed(found->first, found->second), action,
-                          found->second.version);
+    const auto which =
+        protocol::resolve_request_of(action, found->second.version);
+    if (!which)
+      return action;
+    const auto edit = resolve_edit(s.analysed(found->first, found->second),
+                                   *which, found->second.version);
+    if (!edit)
+      return action;
+    json resolved = action;
+    resolved["edit"] = *edit;
+    return resolved;
   }
 
   const analysis &analyse(const json &params) {
@@ -304,7 +330,8 @@ std::vector<std::string> server::flush() {
     if (found != documents_.end()) {
       params["version"] = found->second.version;
       try {
-        params["diagnostics"] = diagnostics_of(analysed(uri, found->second));
+        params["diagnostics"] =
+            protocol::array_of(diagnostics_of(analysed(uri, found->second)));
       } catch (const std::bad_alloc &) {
         out.push_back(show_error("out of memory while analysing " + uri));
         continue;
