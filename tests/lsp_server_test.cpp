@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "ci_output.hpp"
 #include "server.hpp"
 
 namespace quelmix::lsp {
@@ -139,6 +140,55 @@ TEST(LspServer, AnswersFromTheKeptAnalysisAreFreshOnes) {
     for (const std::string &reply : fresh.handle(request))
       expected.push_back(reply);
   EXPECT_EQ(replies(edited), expected);
+}
+
+// The server's diagnostic ranges and SARIF's regions follow one span rule:
+// from the column to the end of the word there (a key stops before its
+// "=", a header's name before its "]"), at least one character.
+TEST(LspServer, DiagnosticRangesAreSarifRegions) {
+  struct row {
+    const char *text;
+    int line;       // 0-based, of the first diagnostic
+    int start, end; // its characters
+  };
+  const row rows[] = {
+      {"[camera parameter]\nFOO=1\n", 1, 0, 3},
+      {"[camera parameter]\nFOO : 1\n", 1, 0, 3},
+      {"[camera parameter]\nBIT_WIDTH = 08\n", 1, 12, 14},
+      {"[camera parameter]\nBIT_WIDTH = 08 ; c\n", 1, 12, 14},
+      {"[Bad]x\n", 0, 0, 4},
+      {"[register parameter]\nREG = 1,,2\n", 1, 8, 9},
+      {"[camera parameter]\nNAME\u00e9=1\n", 1, 0, 5},
+  };
+  for (const row &r : rows) {
+    server s;
+    s.handle(message("initialize", {{"capabilities", json::object()}}, 1));
+    s.handle(message(
+        "textDocument/didOpen",
+        {{"textDocument", {{"uri", URI}, {"version", 1}, {"text", r.text}}}}));
+    const json published = json::parse(s.flush().at(0));
+    const json &first = published["params"]["diagnostics"].at(0)["range"];
+    EXPECT_EQ(first["start"]["line"], r.line) << r.text;
+    EXPECT_EQ(first["start"]["character"], r.start) << r.text;
+    EXPECT_EQ(first["end"]["character"], r.end) << r.text;
+
+    camera_config record{};
+    const checked_text checked = check_text(r.text, record);
+    quelmix_release_config(&record);
+    std::vector<const diagnostic *> shown;
+    for (const diagnostic &d : checked.diagnostics)
+      shown.push_back(&d);
+    tools::sarif_report sarif;
+    sarif.add_file("a.cfg", r.text, shown);
+    const json region =
+        json::parse(sarif.document())["runs"][0]["results"][0]["locations"][0]
+                                     ["physicalLocation"]["region"];
+    // SARIF counts code points from 1; the server UTF-16 units from 0
+    // (the same on these lines).
+    EXPECT_EQ(region["startLine"], r.line + 1) << r.text;
+    EXPECT_EQ(region["startColumn"], r.start + 1) << r.text;
+    EXPECT_EQ(region["endColumn"], r.end + 1) << r.text;
+  }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "engine/messages/span.hpp"
 #include "json_string.hpp"
 #include "quelmix_config_parser.h"
 #include "terminal.hpp"
@@ -38,11 +39,7 @@ std::string region(std::string_view text, const line_index &lines,
     return "";
   const std::string_view line = lines.line_text(d.line);
   const auto begin = static_cast<std::size_t>(d.column - 1);
-  std::size_t end = begin;
-  while (end < line.size() && end - begin < 1023 && line[end] != ' ' &&
-         line[end] != '\t' && line[end] != ',' && line[end] != '\r')
-    ++end;
-  end = std::max(end, std::min(line.size(), begin + 1));
+  const std::size_t end = span_end(line, begin);
   (void)text;
   return ", \"region\": {\"startLine\": " + std::to_string(d.line) +
          ", \"startColumn\": " +
@@ -174,8 +171,8 @@ std::string github_property(std::string_view text) {
 std::string github_name(std::string_view name) {
   std::string out;
   for (std::size_t begin = 0; begin <= name.size();) {
-    const std::size_t end = std::min(name.find_first_of("\r\n", begin),
-                                     name.size());
+    const std::size_t end =
+        std::min(name.find_first_of("\r\n", begin), name.size());
     out += terminal_safe(name.substr(begin, end - begin));
     if (end < name.size())
       out += name[end];
