@@ -163,5 +163,81 @@ TEST(LoadAccount, OriginsFollowTheAccount) {
   EXPECT_EQ(checked.origins.codes, (std::vector<std::int64_t>{3, 0}));
 }
 
+// The analysis keeps, per line, what the loader said of its event and what
+// it stored as the record held it right after that line: a later line
+// that overwrites the field changes the record, not the earlier line's
+// value; numbers are the record's (low bits, clamped), not the spelling.
+TEST(LoadAccount, EachLineKeepsWhatItStored) {
+  struct row {
+    std::int64_t line;
+    bool heard;
+    event_outcome outcome;
+    const char *key; // the stored key's name; null: nothing stored
+    std::vector<std::int64_t> numbers;
+    const char *text;
+    std::uint32_t diagnostics;
+  };
+  const std::string text = "[camera parameter]\n"       // 1
+                           "BIT_WIDTH = 8\n"            // 2
+                           "BIT_WIDTH = 0x10 ; again\n" // 3
+                           "TYPE = imx\n"               // 4
+                           "SIZE = 640, 480\n"          // 5
+                           "SIZE = 1\n"                 // 6
+                           "FOO = 1\n"                  // 7
+                           "; a comment\n"              // 8
+                           "BIT_WIDTH = 08\n"           // 9
+                           "[register parameter]\n"     // 10
+                           "REG = 1, 0x1ffffffff\n"     // 11
+                           "[control parameter]\n"      // 12
+                           "CTRL_NAME = gain\n"         // 13
+                           "MIN_VALUE = 1\n"            // 14
+                           "MIN_VALUE = 2\n";           // 15
+  const row rows[] = {
+      {1, true, event_outcome::read, nullptr, {}, "", 0},
+      {2, true, event_outcome::stored, "BIT_WIDTH", {8}, "", 0},
+      {3, true, event_outcome::stored, "BIT_WIDTH", {16}, "", 1},
+      {4, true, event_outcome::stored, "TYPE", {}, "imx", 0},
+      {5, true, event_outcome::stored, "SIZE", {640, 480}, "", 0},
+      {6, true, event_outcome::ignored, nullptr, {}, "", 1},
+      {7, true, event_outcome::ignored, nullptr, {}, "", 1},
+      {8, false, event_outcome::read, nullptr, {}, "", 0},
+      {9, true, event_outcome::stored, "BIT_WIDTH", {8}, "", 2},
+      {11, true, event_outcome::stored, "REG", {1, 0xffffffff}, "", 1},
+      {12, true, event_outcome::stored, nullptr, {}, "", 0},
+      {13, true, event_outcome::stored, "CTRL_NAME", {}, "gain", 0},
+      {14, true, event_outcome::stored, "MIN_VALUE", {1}, "", 0},
+      {15, true, event_outcome::stored, "MIN_VALUE", {2}, "", 0},
+  };
+  scoped_config config;
+  const checked_text checked = check_text(text, *config.get());
+  for (const row &r : rows) {
+    SCOPED_TRACE(r.line);
+    const line_info &info =
+        checked.lines.at(static_cast<std::size_t>(r.line - 1));
+    EXPECT_EQ(info.heard, r.heard);
+    if (r.heard) {
+      EXPECT_EQ(info.account.outcome, r.outcome);
+    }
+    EXPECT_EQ(info.diagnostic_count, r.diagnostics);
+    for (std::uint32_t i = 0; i < info.diagnostic_count; ++i)
+      EXPECT_EQ(checked.diagnostics.at(info.first_diagnostic + i).line, r.line);
+    const stored_value stored = stored_by(checked, r.line);
+    if (r.key == nullptr) {
+      EXPECT_EQ(stored.key, nullptr);
+      continue;
+    }
+    ASSERT_NE(stored.key, nullptr);
+    EXPECT_EQ(stored.key->name, r.key);
+    EXPECT_EQ(stored.numbers, r.numbers);
+    EXPECT_EQ(stored.text, r.text);
+  }
+  // The record holds the last line's value; each line kept its own.
+  EXPECT_EQ(config->bit_width, 8u);
+  std::size_t with_diagnostics = 0;
+  for (const line_info &info : checked.lines)
+    with_diagnostics += info.diagnostic_count;
+  EXPECT_EQ(with_diagnostics, checked.diagnostics.size());
+}
+
 } // namespace
 } // namespace quelmix::test

@@ -14,6 +14,7 @@
 #include "engine/messages/warnings.hpp"
 #include "engine/messages/words.hpp"
 #include "loader/convert.hpp"
+#include "loader/fields.hpp"
 #include "loader/tables.hpp"
 #include "parser/line_reader.hpp"
 #include "parser/text.hpp"
@@ -122,6 +123,10 @@ struct engine {
   // Where the record's parts came from, when asked.
   bool keep_origins = false;
   record_origins origins;
+  // What the lines stored, kept when the caller keeps the lines.
+  bool keep_values = false;
+  std::vector<std::int64_t> stored_numbers;
+  std::string stored_text;
 
   engine(std::string_view text, camera_config &record,
          const check_options &options)
@@ -575,6 +580,59 @@ void check_entry(engine &e, const char *name, const char *value) {
   }
 }
 
+// Keeps what the entry in hand stored, read from the part the loader
+// names while it holds what this line wrote (a later line may overwrite
+// it), and the key's row (for a command too).
+void keep_stored(engine &e, line_info &info, const char *name) {
+  const void *part = written_part(e);
+  const schema::key_spec *key =
+      schema::find_key(schema::keys_of_section(e.context.section_code), name);
+  if (part == nullptr || key == nullptr)
+    return;
+  info.account.key = static_cast<std::uint16_t>(schema::index_of(*key));
+  const auto append = [&](std::int64_t value) {
+    e.stored_numbers.push_back(value);
+  };
+  info.first_stored = static_cast<std::uint32_t>(e.stored_numbers.size());
+  switch (key->how) {
+  case schema::conversion::text: {
+    const std::string_view text(text_field(part, key->field));
+    info.first_stored = static_cast<std::uint32_t>(e.stored_text.size());
+    info.stored_count = static_cast<std::uint16_t>(text.size());
+    e.stored_text += text;
+    return;
+  }
+  case schema::conversion::command: {
+    const auto &entry = *static_cast<const config_entry *>(part);
+    std::for_each(entry.params, entry.params + entry.params_length, append);
+    info.stored_count = static_cast<std::uint16_t>(entry.params_length);
+    return;
+  }
+  case schema::conversion::pair:
+    append(read_number(part, key->field));
+    append(read_number(part, key->second));
+    info.stored_count = 2;
+    return;
+  default:
+    append(read_number(part, key->field));
+    info.stored_count = 1;
+    return;
+  }
+}
+
+// The loader's account of the event in hand, on its line.
+void note_account(engine &e, const char *name) {
+  if (e.roles.empty())
+    return;
+  line_info &info = e.role_of(e.current_piece);
+  info.heard = true;
+  info.account = e.account;
+  info.stored_count = 0;
+  if (e.keep_values && e.account.outcome == event_outcome::stored &&
+      e.current.kind == line_kind::entry)
+    keep_stored(e, info, name);
+}
+
 // Bit i set when number i of a list was written in hex.
 std::uint16_t hex_values(const char *value) {
   std::uint16_t mask = 0;
@@ -625,6 +683,7 @@ int on_event_unguarded(void *user, const char *section, const char *name,
   const int accepted = config_handler(&e.context, section, name, value);
   if (header)
     e.role_of(e.current_piece).section = e.context.section_code;
+  note_account(e, name);
   if (e.account.outcome != event_outcome::stored)
     return accepted;
   if (e.keep_origins)
@@ -723,6 +782,20 @@ void check_bytes(engine &e) {
   }
 }
 
+// Each line's diagnostics, found sorted by line.
+void index_diagnostics(engine &e) {
+  if (e.roles.empty())
+    return;
+  for (std::size_t i = 0; i < e.found.size(); ++i) {
+    const std::int64_t line = e.found[i].line;
+    if (line < 1 || line > e.lines.line_count())
+      continue;
+    line_info &info = e.roles[static_cast<std::size_t>(line - 1)];
+    if (info.diagnostic_count++ == 0)
+      info.first_diagnostic = static_cast<std::uint32_t>(i);
+  }
+}
+
 // The result in words: the reason for the error line, or for an open
 // code block the line that opened it.
 std::string result_reason(const engine &e, const checked_text &checked) {
@@ -755,6 +828,7 @@ checked_text check_text(std::string_view bytes, camera_config &config,
                         check_options options) {
   // The record checks need every line's role and every record part's line.
   engine e(bytes, config, {true, true, options.rules});
+  e.keep_values = options.lines;
   e.observer = load_observer{on_warning, on_account, &e};
   e.listener = parse_listener{on_line, on_problem, &e};
   e.context.observer = &e.observer;
@@ -785,12 +859,36 @@ checked_text check_text(std::string_view bytes, camera_config &config,
                    });
   for (const diagnostic &d : e.found)
     ++(d.level() == severity::error ? checked.errors : checked.warnings);
+  index_diagnostics(e);
   checked.diagnostics = std::move(e.found);
-  if (options.lines)
+  if (options.lines) {
     checked.lines = std::move(e.roles);
+    checked.stored_numbers = std::move(e.stored_numbers);
+    checked.stored_text = std::move(e.stored_text);
+  }
   if (options.origins)
     checked.origins = std::move(e.origins);
   return checked;
+}
+
+stored_value stored_by(const checked_text &checked, std::int64_t line) {
+  stored_value out;
+  if (line < 1 || static_cast<std::size_t>(line) > checked.lines.size())
+    return out;
+  const line_info &info = checked.lines[static_cast<std::size_t>(line - 1)];
+  const stored_part part = info.account.part;
+  if (!info.heard || info.account.outcome != event_outcome::stored ||
+      (part != stored_part::camera_key && part != stored_part::control_key &&
+       part != stored_part::command))
+    return out;
+  out.key = &schema::keys[info.account.key];
+  if (out.key->how == schema::conversion::text) {
+    out.text = checked.stored_text.substr(info.first_stored, info.stored_count);
+    return out;
+  }
+  const auto first = checked.stored_numbers.begin() + info.first_stored;
+  out.numbers.assign(first, first + info.stored_count);
+  return out;
 }
 
 } // namespace quelmix

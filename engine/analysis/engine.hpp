@@ -75,6 +75,29 @@ struct line_info {
   // A comment line's text, an entry's inline comment, or what follows a
   // header's last "]".
   text_span comment;
+  // The line's event (its last piece's, for a line read in pieces) and
+  // what the loader said it did with it: `heard` is false for a line
+  // without one (blank, comment, code text, a bad line the parser refused).
+  bool heard = false;
+  event_account account{};
+  // What the event stored, as the record held it right after: a stored
+  // key's or command's numbers in checked_text::stored_numbers (`count`
+  // from `first`), a text key's bytes in checked_text::stored_text.
+  std::uint32_t first_stored = 0;
+  std::uint16_t stored_count = 0;
+  // Its diagnostics: checked_text::diagnostics from `first_diagnostic`.
+  std::uint32_t first_diagnostic = 0;
+  std::uint32_t diagnostic_count = 0;
+};
+
+// What an entry line stored, looked up in the analysis: the numbers the
+// record held after it, as the header declares the fields (one for a
+// single number or a byte pair, two for a pair, one per value for a
+// command), or a text key's text.
+struct stored_value {
+  const schema::key_spec *key = nullptr; // null: the line stored nothing
+  std::vector<std::int64_t> numbers;
+  std::string text;
 };
 
 // Where the parts of a record came from, for tools that show a record
@@ -112,9 +135,15 @@ struct checked_text {
   std::size_t warnings = 0;
   // One per physical line of the file (none when not asked for).
   std::vector<line_info> lines;
+  // What the lines stored (see line_info), kept with the lines.
+  std::vector<std::int64_t> stored_numbers;
+  std::string stored_text;
   // Filled when asked for.
   record_origins origins;
 };
+
+// What entry line `line` (1-based) stored, from the lines' table.
+stored_value stored_by(const checked_text &checked, std::int64_t line);
 
 // What check_text keeps beyond the diagnostics and the result: what each
 // line is (a formatter or an editor needs it, a checker does not) and

@@ -9,6 +9,7 @@
 
 #include "engine/analysis/engine.hpp"
 #include "engine/analysis/same_record.hpp"
+#include "engine/analysis/scratch_record.hpp"
 #include "engine/layout/format.hpp"
 #include "loader/loader.hpp"
 #include "parser/line_reader.hpp"
@@ -141,14 +142,12 @@ struct load_state {
 // The library's own load, without the engine: for the records a round
 // expects, which need no diagnostics.
 record_data load_data(std::string_view text) {
-  camera_config config{};
-  load_context context{&config};
+  scratch_record config;
+  load_context context{&config.value};
   string_source source{text.data(), text.size()};
   parse_lines(read_string_line, &source, config_handler, &context);
   finish_load(context);
-  const record_data data = data_of(config);
-  quelmix_release_config(&config);
-  return data;
+  return data_of(config.value);
 }
 
 // One engine run over a text, kept with its record and origins (the

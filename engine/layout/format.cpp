@@ -10,6 +10,7 @@
 #include "engine/analysis/engine.hpp"
 #include "engine/analysis/markers.hpp"
 #include "engine/analysis/same_record.hpp"
+#include "engine/analysis/scratch_record.hpp"
 #include "loader/convert.hpp"
 #include "loader/schema.hpp"
 #include "parser/parser.hpp"
@@ -167,12 +168,10 @@ struct load_summary {
   std::string result_text;
 };
 
-load_summary summarise_load(std::string_view text) {
+load_summary summary_of(std::string_view text, const checked_text &checked,
+                        const camera_config &config) {
   load_summary out;
-  camera_config config{};
-  const checked_text checked = check_text(text, config, {false, false});
   out.record = digest_of(config);
-  quelmix_release_config(&config);
   const std::int32_t result = checked.report.parse.line;
   out.result_kind = result < 0 ? -1 : result > 0 ? 1 : 0;
   if (checked.result_line > 0) {
@@ -185,11 +184,15 @@ load_summary summarise_load(std::string_view text) {
   return out;
 }
 
+load_summary summarise_load(std::string_view text) {
+  scratch_record config;
+  const checked_text checked = check_text(text, config.value, {false, false});
+  return summary_of(text, checked, config.value);
+}
+
 // The same record and the same kind of result: 0 for both, or the same
-// refused line's text, or -1 for both. One load at a time.
-bool loads_alike(std::string_view before, std::string_view after) {
-  const load_summary x = summarise_load(before);
-  const load_summary y = summarise_load(after);
+// refused line's text, or -1 for both.
+bool alike(const load_summary &x, const load_summary &y) {
   return x.record == y.record && x.result_kind == y.result_kind &&
          x.result_text == y.result_text;
 }
@@ -421,12 +424,18 @@ std::string lay_out(std::string_view bytes,
   return std::move(writer.out);
 }
 
+// One analysis of the input gives its roles and what it loads; the layout
+// is loaded once more, to be compared with it.
 formatted_text format_text(std::string_view bytes) {
-  camera_config scratch{};
-  const checked_text checked = check_text(bytes, scratch);
-  quelmix_release_config(&scratch);
-  std::string out = lay_out(bytes, checked.lines);
-  if (loads_alike(bytes, out))
+  load_summary before;
+  std::string out;
+  {
+    scratch_record scratch;
+    const checked_text checked = check_text(bytes, scratch.value);
+    before = summary_of(bytes, checked, scratch.value);
+    out = lay_out(bytes, checked.lines);
+  }
+  if (alike(before, summarise_load(out)))
     return {std::move(out), false};
   return {std::string(bytes), true};
 }

@@ -3,19 +3,11 @@
 
 #include <algorithm>
 
+#include "engine/analysis/scratch_record.hpp"
 #include "positions.hpp"
 
 namespace quelmix::lsp {
 namespace {
-
-// The record is scratch: released however the analysis ends.
-struct scratch_record {
-  camera_config value{};
-  scratch_record() = default;
-  scratch_record(const scratch_record &) = delete;
-  scratch_record &operator=(const scratch_record &) = delete;
-  ~scratch_record() { quelmix_release_config(&value); }
-};
 
 checked_text check(const std::string &text, const command_rules *rules) {
   scratch_record record;

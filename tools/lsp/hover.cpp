@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "hover.hpp"
 
-#include "engine/analysis/entry_value.hpp"
 #include "engine/messages/words.hpp"
 #include "loader/schema.hpp"
 #include "parser/parser.hpp"
@@ -85,10 +84,10 @@ std::string spell_stored(const schema::key_spec &key, std::int64_t value) {
               : "");
 }
 
-// What this line stores, read back from a record the loader filled.
-void describe_stored(hover_text &h, const entry_value &stored) {
-  const schema::key_spec &key = *stored.key;
-  if (!stored.stored) {
+// What this line stored, as the analysis kept it.
+void describe_stored(hover_text &h, const schema::key_spec &key,
+                     const stored_value &stored) {
+  if (stored.key == nullptr) {
     h.plain("This line changes nothing.");
     return;
   }
@@ -134,22 +133,21 @@ protocol::hover key_hover(const analysis &a, std::int64_t line) {
   const std::string_view content = a.index.line_text(line);
   const std::string_view key =
       content.substr(info.name.begin, info.name.end - info.name.begin);
-  const std::string_view value =
-      content.substr(info.value.begin, info.value.end - info.value.begin);
   hover_text h{a.options.markdown, {}};
   h.strong(key);
-  const entry_value stored = load_entry(info.section, key, value);
-  if (stored.key == nullptr) {
+  const schema::key_spec *spec =
+      schema::find_key(schema::keys_of_section(info.section), key);
+  if (spec == nullptr) {
     h.paragraph();
     h.plain(info.section == 0
                 ? "This section is not known: the line is ignored."
                 : "Not a key of this section: the line is ignored.");
   } else {
-    h.plain(" — " + std::string(stored.key->describes) + ".");
+    h.plain(" — " + std::string(spec->describes) + ".");
     h.paragraph();
-    describe_conversion(h, *stored.key, info.section);
+    describe_conversion(h, *spec, info.section);
     h.paragraph();
-    describe_stored(h, stored);
+    describe_stored(h, *spec, stored_by(a.checked, line));
   }
   return {h.markdown, std::move(h.text),
           a.range(line, info.name.begin, info.name.end)};

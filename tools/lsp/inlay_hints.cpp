@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/analysis/entry_value.hpp"
 #include "engine/messages/words.hpp"
 #include "loader/convert.hpp"
 
@@ -44,10 +43,10 @@ std::string reason(const schema::key_spec &key, std::int64_t wrote,
 }
 
 // The hint's label for an entry, or empty when the spelling says it.
-std::string label(const schema::key_spec &key, const entry_value &stored,
+std::string label(const schema::key_spec &key, const stored_value &stored,
                   const std::vector<written> &wrote) {
   using schema::conversion;
-  if (!stored.stored || key.how == conversion::text || wrote.empty())
+  if (stored.key == nullptr || key.how == conversion::text || wrote.empty())
     return "";
   if (key.how == conversion::byte_pair) // two spellings make one field
     return "= " + spell_hex(static_cast<std::uint64_t>(stored.numbers[0]),
@@ -80,14 +79,11 @@ inlay_hints(const analysis &a, std::int64_t first, std::int64_t last) {
     const line_info &info = *a.info(number);
     if (info.role != line_role::entry || !info.whole)
       continue;
-    const std::string_view content = a.index.line_text(number);
-    const std::string_view name =
-        content.substr(info.name.begin, info.name.end - info.name.begin);
-    const std::string value(
-        content.substr(info.value.begin, info.value.end - info.value.begin));
-    const entry_value stored = load_entry(info.section, name, value);
+    const stored_value stored = stored_by(a.checked, number);
     if (stored.key == nullptr)
       continue;
+    const std::string value(a.index.line_text(number).substr(
+        info.value.begin, info.value.end - info.value.begin));
     const std::string text =
         label(*stored.key, stored,
               written_numbers(value, schema::takes_list(*stored.key)));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Inlay hints: after a value whose stored form differs from its spelling,
-// what the record holds ("= 54", "= 0x0201", "= 1 (low 32 bits)"), read
-// back from a record the loader filled with that line. Quiet by design:
+// what the record holds ("= 54", "= 0x0201", "= 1 (low 32 bits)"), looked
+// up in the analysis, which kept what the line stored. Quiet by design:
 // nothing where the spelling already says it in the same base.
 #pragma once
 
