@@ -9,6 +9,9 @@
 //  - lsp/burst_200/LINES: 200 changes sent at once, up to the one
 //    publication for the latest version;
 //  - lsp/open_to_diagnostics/LINES: a didOpen up to its first diagnostics;
+//  - lsp/keystroke/LINES: one character typed (an incremental change), then
+//    a hover, a screen's tokens and hints and the publication, as an editor
+//    asks after a keystroke: counts the analyses per keystroke (want: 1);
 //  - lsp/hover, completion, tokens_range_60, inlay_hints_60,
 //    code_actions_line on LINES: one request on an analysed version (goal:
 //    each median under 2 ms and at most 1/20 of open_to_diagnostics);
@@ -157,6 +160,49 @@ BENCHMARK(lsp_open_to_diagnostics)
     ->Arg(100000)
     ->Repetitions(5)
     ->DisplayAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+
+// One character typed and taken back in turn on the middle line, then what
+// an editor asks for around it; `analyses` counts the engine runs per
+// keystroke.
+void lsp_keystroke(benchmark::State &state) {
+  const auto lines = static_cast<int>(state.range(0));
+  const std::string text = quelmix::bench::generate_config(
+      {static_cast<std::size_t>(lines), false, 8});
+  quelmix::lsp::server server = opened(text);
+  const json doc = {{"uri", "file:///b.cfg"}};
+  const json at = {{"line", lines / 2}, {"character", 0}};
+  const json after = {{"line", lines / 2}, {"character", 1}};
+  const json screen = {{"start", {{"line", lines / 2}, {"character", 0}}},
+                       {"end", {{"line", lines / 2 + 60}, {"character", 0}}}};
+  const std::string asks[] = {
+      message("textDocument/hover", {{"textDocument", doc}, {"position", at}},
+              2),
+      message("textDocument/semanticTokens/range",
+              {{"textDocument", doc}, {"range", screen}}, 3),
+      message("textDocument/inlayHint",
+              {{"textDocument", doc}, {"range", screen}}, 4)};
+  int version = 2;
+  const std::size_t before = server.analyses();
+  for (auto _ : state) {
+    const bool typing = version % 2 == 0;
+    const json range = {{"start", at}, {"end", typing ? at : after}};
+    server.handle(message(
+        "textDocument/didChange",
+        {{"textDocument", {{"uri", "file:///b.cfg"}, {"version", version++}}},
+         {"contentChanges",
+          json::array({{{"range", range}, {"text", typing ? ";" : ""}}})}}));
+    for (const std::string &ask : asks)
+      benchmark::DoNotOptimize(server.handle(ask));
+    benchmark::DoNotOptimize(server.flush());
+  }
+  state.counters["analyses"] =
+      benchmark::Counter(static_cast<double>(server.analyses() - before),
+                         benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(lsp_keystroke)
+    ->Name("lsp/keystroke")
+    ->Arg(1000000)
     ->Unit(benchmark::kMillisecond);
 
 json in_document(json params) {

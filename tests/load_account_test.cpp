@@ -191,7 +191,10 @@ TEST(LoadAccount, EachLineKeepsWhatItStored) {
                            "[control parameter]\n"      // 12
                            "CTRL_NAME = gain\n"         // 13
                            "MIN_VALUE = 1\n"            // 14
-                           "MIN_VALUE = 2\n";           // 15
+                           "MIN_VALUE = 2\n"            // 15
+                           "MAX_VALUE = 10\n"
+                           "STEP = 1\n"
+                           "DEF = 2\n";
   const row rows[] = {
       {1, true, event_outcome::read, nullptr, {}, "", 0},
       {2, true, event_outcome::stored, "BIT_WIDTH", {8}, "", 0},
