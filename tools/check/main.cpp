@@ -215,7 +215,7 @@ int check_one(const char *path, const checker_options &base,
   if (f.checked.report.parse.line < 0)
     status = EXIT_TROUBLE;
   else if (f.checked.report.parse.line > 0 || warnings_fail)
-    status = EXIT_BAD_LINE;
+    status = EXIT_FOUND;
 
   switch (options.format) {
   case report_format::json:

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "exit_status.hpp"
 #include "settings_choices.hpp"
 #include "warning_options.hpp"
 
@@ -39,10 +40,5 @@ struct parse_result {
 
 parse_result parse_checker_options(int argc, char **argv,
                                    checker_options &options);
-
-// Exit statuses.
-inline constexpr int EXIT_CLEAN = 0;
-inline constexpr int EXIT_BAD_LINE = 1;
-inline constexpr int EXIT_TROUBLE = 2;
 
 } // namespace quelmix::tools

@@ -11,6 +11,7 @@
 
 #include "command_line.hpp"
 #include "engine/compare/record_diff.hpp"
+#include "exit_status.hpp"
 #include "input.hpp"
 #include "output.hpp"
 #include "report.hpp"
@@ -19,10 +20,9 @@
 namespace {
 
 using namespace quelmix;
-
-constexpr int EXIT_SAME = 0;
-constexpr int EXIT_DIFFERENT = 1;
-constexpr int EXIT_TROUBLE = 2;
+using tools::EXIT_CLEAN;
+using tools::EXIT_FOUND;
+using tools::EXIT_TROUBLE;
 
 constexpr const char *USAGE =
     "Usage: quelmix-config-diff [OPTION]... OLD NEW\n"
@@ -46,7 +46,8 @@ constexpr const char *USAGE =
     "Exit status: 0 when the records (and results) are the same, 1 when they\n"
     "differ, 2 when a file cannot be read, when memory runs out, or on a\n"
     "usage error.\n"
-    "See quelmix-config-diff(1), and docs/diff.md for git diff and git log -p.\n";
+    "See quelmix-config-diff(1), and docs/diff.md for git diff and git log "
+    "-p.\n";
 
 enum class style { text, stat, json };
 
@@ -110,7 +111,7 @@ int compare(const char *old_path, const std::string &old_name,
     break;
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
-  return d.same() ? EXIT_SAME : EXIT_DIFFERENT;
+  return d.same() ? EXIT_CLEAN : EXIT_FOUND;
 }
 
 enum long_only : int {
@@ -155,10 +156,10 @@ int parse_options(int argc, char **argv, options &opts) {
       break;
     case 'h':
       std::fputs(USAGE, stdout);
-      return EXIT_SAME;
+      return EXIT_CLEAN;
     case OPT_VERSION:
       tools::print_version(TOOL);
-      return EXIT_SAME;
+      return EXIT_CLEAN;
     default:
       return usage_error(tools::unknown_option_words(argc, argv));
     }
@@ -200,7 +201,7 @@ int run(int argc, char **argv) {
     const std::string path = argv[optind];
     const int status = compare(argv[optind + 1], "a/" + path, argv[optind + 4],
                                "b/" + path, opts);
-    return status == EXIT_TROUBLE ? EXIT_TROUBLE : EXIT_SAME;
+    return status == EXIT_TROUBLE ? EXIT_TROUBLE : EXIT_CLEAN;
   }
   if (files != 2)
     return usage_error("give two files, OLD and NEW");

@@ -11,6 +11,7 @@
 
 #include "command_line.hpp"
 #include "engine/layout/format.hpp"
+#include "exit_status.hpp"
 #include "input.hpp"
 #include "output.hpp"
 #include "rewrite.hpp"
@@ -23,11 +24,11 @@ namespace {
 using quelmix::format_text;
 using quelmix::formatted_text;
 namespace tools = quelmix::tools;
+using tools::EXIT_CLEAN;
+using tools::EXIT_FOUND;
+using tools::EXIT_TROUBLE;
 
 constexpr const char *TOOL = "quelmix-config-format";
-constexpr int EXIT_SAME = 0;
-constexpr int EXIT_WOULD_CHANGE = 1;
-constexpr int EXIT_TROUBLE = 2;
 
 constexpr const char *USAGE =
     "Usage: quelmix-config-format [OPTION]... FILE...\n"
@@ -69,7 +70,7 @@ int rewrite(const char *path, const std::string &text,
   switch (result.outcome) {
   case tools::rewrite_outcome::replaced:
   case tools::rewrite_outcome::written_in_place:
-    return EXIT_SAME;
+    return EXIT_CLEAN;
   case tools::rewrite_outcome::refused:
   case tools::rewrite_outcome::failed:
     break;
@@ -98,18 +99,18 @@ int format_one(const char *path, mode how) {
   switch (how) {
   case mode::print:
     std::fwrite(formatted.text.data(), 1, formatted.text.size(), stdout);
-    return EXIT_SAME;
+    return EXIT_CLEAN;
   case mode::check:
     if (formatted.text == in.bytes)
-      return EXIT_SAME;
+      return EXIT_CLEAN;
     std::printf("%s\n",
                 tools::terminal_safe(tools::display_name(path)).c_str());
-    return EXIT_WOULD_CHANGE;
+    return EXIT_FOUND;
   case mode::in_place:
-    return formatted.text == in.bytes ? EXIT_SAME
+    return formatted.text == in.bytes ? EXIT_CLEAN
                                       : rewrite(path, formatted.text, in.bytes);
   }
-  return EXIT_SAME;
+  return EXIT_CLEAN;
 }
 
 int format_all(char **first, char **last, mode how,
@@ -118,7 +119,7 @@ int format_all(char **first, char **last, mode how,
   const tools::walked found =
       tools::collect_files(std::vector<std::string>(first, last),
                            tools::project_walk_choices(finder));
-  int worst = EXIT_SAME;
+  int worst = EXIT_CLEAN;
   for (const tools::walk_problem &p : found.problems) {
     complain(p.path.c_str(), p.words);
     if (p.fails)
@@ -174,10 +175,10 @@ int main(int argc, char **argv) {
       break;
     case 'h':
       std::fputs(USAGE, stdout);
-      return EXIT_SAME;
+      return EXIT_CLEAN;
     case OPT_VERSION:
       tools::print_version(TOOL);
-      return EXIT_SAME;
+      return EXIT_CLEAN;
     default:
       tools::report_usage_error(TOOL, tools::unknown_option_words(argc, argv));
       return EXIT_TROUBLE;

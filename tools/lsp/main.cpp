@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "command_line.hpp"
+#include "exit_status.hpp"
 #include "framing.hpp"
 #include "output.hpp"
 #include "server.hpp"
@@ -59,19 +60,19 @@ int serve() {
     if (got < 0 && errno == EINTR)
       continue;
     if (got <= 0)
-      return 1; // the editor went away without "exit"
+      return quelmix::tools::EXIT_FOUND; // the editor went away without "exit"
     frames.feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
     while (auto message = frames.next()) {
       const bool sent = message->dropped.empty()
                             ? send(server.handle(message->body))
                             : send(server.dropped(message->dropped));
       if (!sent)
-        return 1;
+        return quelmix::tools::EXIT_FOUND;
       if (server.exit_status())
         return *server.exit_status();
     }
     if (!input_waiting() && !send(server.flush()))
-      return 1;
+      return quelmix::tools::EXIT_FOUND;
   }
 }
 
@@ -91,7 +92,7 @@ int main(int argc, char **argv) {
     if (arg != "--stdio") { // what some editors pass; stdio is all there is
       quelmix::tools::report_usage_error(
           "quelmix-config-lsp", "unknown option '" + std::string(arg) + "'");
-      return 2;
+      return quelmix::tools::EXIT_TROUBLE;
     }
   }
   return quelmix::tools::run_and_finish("quelmix-config-lsp", serve);

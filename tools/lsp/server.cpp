@@ -10,6 +10,7 @@
 #include "actions.hpp"
 #include "completion.hpp"
 #include "diagnostics.hpp"
+#include "exit_status.hpp"
 #include "folding.hpp"
 #include "formatting.hpp"
 #include "hover.hpp"
@@ -197,7 +198,7 @@ struct dispatcher {
 
   void notification(const std::string &method, const json &params) {
     if (method == "exit") {
-      s.exit_status_ = s.shutting_down_ ? 0 : 1;
+      s.exit_status_ = s.shutting_down_ ? tools::EXIT_CLEAN : tools::EXIT_FOUND;
       return;
     }
     if (!s.initialized_ || s.shutting_down_)
