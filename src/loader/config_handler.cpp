@@ -83,6 +83,12 @@ int config_handler(void *user, const char *section, const char *name,
   return 0;
 }
 
+[[gnu::noinline]] void tell_observer(load_context &context, warning_kind kind,
+                                     const char *section,
+                                     const char *name) noexcept {
+  warn(context, load_warning{kind, section, name, 0, 0, 0});
+}
+
 void note_unknown_key(load_context &context, const char *section,
                       const char *name) noexcept {
   if (context.observer == nullptr)

@@ -93,8 +93,9 @@ std::int32_t parse_int32(const char *text) noexcept {
   return low_32_bits(convert(text));
 }
 
-std::uint32_t low_bits_saturated(const char *&p) noexcept {
-  return static_cast<std::uint32_t>(low_32_bits(convert(p)));
+number_bits low_bits_saturated(const char *p) noexcept {
+  const auto bits = static_cast<std::uint32_t>(low_32_bits(convert(p)));
+  return {bits, p};
 }
 
 bool parse_values(const char *text, std::uint32_t *values,

@@ -129,16 +129,22 @@ bool parse_value_list(const char *text, value_list &list) noexcept;
 bool parse_values(const char *text, std::uint32_t *values,
                   std::uint8_t &count) noexcept;
 
-// parse_int32 of the number at `p`, leaving `p` after it: the slow half
-// of low_bits_at, for a number long enough to saturate.
-std::uint32_t low_bits_saturated(const char *&p) noexcept;
+// The low 32 bits of a number and the first byte after it.
+struct number_bits {
+  std::uint32_t bits;
+  const char *next;
+};
 
-// parse_int32 of the number at `p` (a piece of a list), leaving `p` after
+// parse_int32 of the number at `p`: the slow half of low_bits_at, for a
+// number long enough to saturate.
+number_bits low_bits_saturated(const char *p) noexcept;
+
+// parse_int32 of the number at `p` (a piece of a list), and the byte after
 // its last digit. A number of at most SURE_DIGITS digits cannot saturate,
 // so its bits are its magnitude's, negated after a minus sign; a longer
-// one is read again with the saturating conversion.
-[[gnu::always_inline]] inline std::uint32_t
-low_bits_at(const char *&p) noexcept {
+// one is read again with the saturating conversion. (Results by value: a
+// position passed by reference would live in memory, not a register.)
+[[gnu::always_inline]] inline number_bits low_bits_at(const char *p) noexcept {
   const char *q = p;
   while (is_space(*q))
     ++q;
@@ -161,13 +167,13 @@ low_bits_at(const char *&p) noexcept {
       ++q;
     }
   }
-  if (!is_sure(digits, q))
+  if (!is_sure(digits, q)) [[unlikely]]
     return low_bits_saturated(p);
-  p = q;
-  return static_cast<std::uint32_t>(negative ? 0 - magnitude : magnitude);
+  return {static_cast<std::uint32_t>(negative ? 0 - magnitude : magnitude), q};
 }
 
-// parse_values, inline for the loader's command lines.
+// parse_values, inline for the loader's command lines: one walk over the
+// value, each piece converted where it stands.
 [[gnu::always_inline]] inline bool read_values(const char *p,
                                                std::uint32_t *values,
                                                std::uint8_t &count) noexcept {
@@ -180,8 +186,9 @@ low_bits_at(const char *&p) noexcept {
       count = static_cast<std::uint8_t>(n);
       return false;
     }
-    values[n++] = low_bits_at(p);
-    p = piece_end(p); // what follows the number is ignored
+    const number_bits number = low_bits_at(p);
+    values[n++] = number.bits;
+    p = piece_end(number.next); // what follows the number is ignored
   }
   count = static_cast<std::uint8_t>(n);
   return true;

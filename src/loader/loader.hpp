@@ -158,9 +158,14 @@ inline void warn(load_context &context, const load_warning &warning) noexcept {
     note_ignored(context, warning.kind);
   context.observer->warn(context.observer->user, warning);
 }
+// The warning without counts, built out of line: a caller that would build
+// it in its own frame would pay for that frame on every line.
+void tell_observer(load_context &context, warning_kind kind,
+                   const char *section, const char *name) noexcept;
 inline void warn(load_context &context, warning_kind kind, const char *section,
                  const char *name) noexcept {
-  warn(context, load_warning{kind, section, name, 0, 0, 0});
+  if (context.observer != nullptr)
+    tell_observer(context, kind, section, name);
 }
 
 // The handler: `user` is a load_context. Returns 1 for every event it

@@ -41,17 +41,21 @@ bool refill(block_source &source) noexcept {
     source.failed = true;
     source.error_number = errno;
   }
+  source.holds_nul = std::memchr(source.block, '\0', source.end) != nullptr;
+  source.next_semicolon = -1;
+  source.next_slash = -1;
   return source.end > 0;
 }
 
 } // namespace
 
 char *read_block_line(char *buffer, int size, void *source) noexcept {
-  return next_block_line(*static_cast<block_source *>(source), buffer, size);
+  return next_block_line(*static_cast<block_source *>(source), buffer, size)
+      .text;
 }
 
-char *copy_block_line(block_source &blocks, char *buffer,
-                      std::size_t room) noexcept {
+char *copy_block_line(block_source &blocks, char *buffer, std::size_t room,
+                      std::size_t &length) noexcept {
   std::size_t count = 0;
   while (count < room) {
     if (blocks.begin == blocks.end && !refill(blocks))
@@ -75,6 +79,7 @@ char *copy_block_line(block_source &blocks, char *buffer,
   if (count == 0 || blocks.failed)
     return nullptr;
   buffer[count] = '\0';
+  length = std::strlen(buffer);
   return buffer;
 }
 

@@ -39,6 +39,14 @@ struct block_source {
   std::size_t end = 0;   // one past the last byte read into `block`
   bool failed = false;   // the stream reported a read error
   int error_number = 0;  // errno of that error
+  // The block holds a NUL: its lines' lengths are then measured as strings
+  // (one search per block keeps that off every other line).
+  bool holds_nul = false;
+  // Where the next ";" and the next "/" stand in `block` (`end` when none
+  // is left), each searched for once per mark rather than once per line;
+  // -1 when not yet searched in this block.
+  std::ptrdiff_t next_semicolon = -1;
+  std::ptrdiff_t next_slash = -1;
 
   block_source(std::FILE *s, char *storage) noexcept
       : stream(s), block(storage) {}
@@ -56,16 +64,52 @@ struct block_source {
 char *read_block_line(char *buffer, int size, void *source) noexcept;
 
 // The lines that cross a block's end or need cutting: read_block_line's
-// slow half, which copies into `buffer`.
-char *copy_block_line(block_source &blocks, char *buffer,
-                      std::size_t room) noexcept;
+// slow half, which copies into `buffer`. `length` receives the line's length
+// as a string.
+char *copy_block_line(block_source &blocks, char *buffer, std::size_t room,
+                      std::size_t &length) noexcept;
+
+// A line as the parser's own loop takes it: its text (null at the end of
+// input), its length as a string, and whether it lies in the block.
+struct line_text {
+  char *text;
+  std::size_t length;
+  bool in_block;
+};
+
+// The offset of the first `mark` at or after `from` in the block (`end`
+// when there is none), remembered in `next` until a line passes it.
+inline std::ptrdiff_t next_mark(const block_source &blocks,
+                                std::ptrdiff_t &next, char mark,
+                                std::size_t from) noexcept {
+  if (next < static_cast<std::ptrdiff_t>(from)) {
+    const void *found =
+        std::memchr(blocks.block + from, mark, blocks.end - from);
+    next = found != nullptr ? static_cast<const char *>(found) - blocks.block
+                            : static_cast<std::ptrdiff_t>(blocks.end);
+  }
+  return next;
+}
+
+// Whether `line`, the latest line next_block_line delivered, is plain:
+// without ";" and "/", so that it can hold no comment. Asked of lines in
+// the order they come; a line that does not lie in the block is not known
+// to be plain.
+inline bool is_plain(block_source &blocks, const line_text &line) noexcept {
+  if (!line.in_block || blocks.holds_nul)
+    return false;
+  const auto from = static_cast<std::size_t>(line.text - blocks.block);
+  const auto to = static_cast<std::ptrdiff_t>(from + line.length);
+  return next_mark(blocks, blocks.next_semicolon, ';', from) > to &&
+         next_mark(blocks, blocks.next_slash, '/', from) > to;
+}
 
 // read_block_line's common case inline, for the parser's own loop: a line
 // that lies whole in the block is handed out where it stands.
-inline char *next_block_line(block_source &blocks, char *buffer,
-                             int size) noexcept {
+inline line_text next_block_line(block_source &blocks, char *buffer,
+                                 int size) noexcept {
   if (size < 2)
-    return nullptr;
+    return {nullptr, 0, false};
   const std::size_t room = static_cast<std::size_t>(size) - 1;
   char *const line = blocks.block + blocks.begin;
   const std::size_t available = blocks.end - blocks.begin;
@@ -73,10 +117,13 @@ inline char *next_block_line(block_source &blocks, char *buffer,
           std::memchr(line, '\n', available < room ? available : room)) {
     char *newline = static_cast<char *>(found);
     *newline = '\0';
-    blocks.begin += static_cast<std::size_t>(newline - line) + 1;
-    return line;
+    const auto length = static_cast<std::size_t>(newline - line);
+    blocks.begin += length + 1;
+    return {line, blocks.holds_nul ? std::strlen(line) : length, true};
   }
-  return copy_block_line(blocks, buffer, room);
+  std::size_t length = 0;
+  char *copied = copy_block_line(blocks, buffer, room, length);
+  return {copied, length, false};
 }
 
 } // namespace quelmix

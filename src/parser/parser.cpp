@@ -68,8 +68,8 @@ void tell_whole(const parser_state &state, line_kind kind, const char *text,
 }
 
 // Tells a listening tool of every bad line; the result keeps only one.
-void notify(const parser_state &state, parse_error error,
-            std::int64_t block_line = 0) noexcept {
+[[gnu::noinline]] void notify(const parser_state &state, parse_error error,
+                              std::int64_t block_line = 0) noexcept {
   if (state.listener != nullptr)
     state.listener->problem(state.listener->user,
                             parse_problem{state.line, error, block_line});
@@ -97,14 +97,15 @@ void deliver(parser_state &state, const char *name,
     record_error(state, parse_error::rejected);
 }
 
-// The next line from `read` (in the line buffer or in place), or null at
-// the end of input.
+// The next line from `read` (in the line buffer or in place); its text is
+// null at the end of input.
 template <typename Read>
-char *next_line(parser_state &state, Read &read) noexcept {
-  char *line = read(state.buffer, LINE_BUFFER_SIZE);
-  if (line != nullptr) {
+[[gnu::always_inline]] inline line_text next_line(parser_state &state,
+                                                  Read &read) noexcept {
+  const line_text line = read(state.buffer, LINE_BUFFER_SIZE);
+  if (line.text != nullptr) {
     ++state.line;
-    state.origin = line;
+    state.origin = line.text;
   }
   return line;
 }
@@ -162,36 +163,69 @@ void handle_header(parser_state &state, char *text, const char *end) noexcept {
   deliver(state, nullptr, nullptr);
 }
 
-// "name = value ; comment": the first "=" or ":" separates.
-void handle_entry(parser_state &state, char *text, const char *end) noexcept {
+// An entry line without "=" or ":" is a bad line. Out of line, as every
+// rare case of a hot function: its frame would be paid on every line.
+[[gnu::noinline]] void refuse_entry(parser_state &state, const char *text,
+                                    const char *separator,
+                                    const char *end) noexcept {
+  if (state.listener != nullptr)
+    tell(state, line_event{line_kind::bad_entry,
+                           0,
+                           span_of(state, text, separator),
+                           {},
+                           {},
+                           rest_of_line(state, separator, end)});
+  record_error(state, parse_error::missing_separator);
+}
+
+// Tells a listening tool of an entry line; `value_end` is where its
+// comment, if any, begins.
+[[gnu::noinline]] void tell_entry(const parser_state &state, const char *name,
+                                  std::size_t name_length, const char *at,
+                                  const char *value, std::size_t value_length,
+                                  const char *value_end,
+                                  const char *end) noexcept {
+  tell(state,
+       line_event{line_kind::entry, 0, span_of(state, name, name + name_length),
+                  span_of(state, at, at + 1),
+                  span_of(state, value, value + value_length),
+                  rest_of_line(state, value_end, end)});
+}
+
+// "name = value ; comment": the first "=" or ":" separates. `end` is the
+// trimmed line's terminator, and the line holds no other NUL; a plain line
+// holds no comment to look for.
+void handle_entry(parser_state &state, char *text, char *end,
+                  bool plain) noexcept {
   char *separator = find_stop(text, SEPARATOR_STOPS);
   if (*separator != '=' && *separator != ':') {
-    if (state.listener != nullptr)
-      tell(state, line_event{line_kind::bad_entry,
-                             0,
-                             span_of(state, text, separator),
-                             {},
-                             {},
-                             rest_of_line(state, separator, end)});
-    record_error(state, parse_error::missing_separator);
+    refuse_entry(state, text, separator, end);
     return;
   }
-  const line_span at = span_of(state, separator, separator + 1);
+  char *value_end = plain ? end : find_comment(separator + 1, text, end);
+  // The comment's first byte and the separator are overwritten below; a
+  // listening tool hears of them first, as they stand.
+  const char at = *separator;
+  const char comment = *value_end;
   *separator = '\0';
+  *value_end = '\0';
   const std::size_t name_length =
       strip_trailing_space(text, static_cast<std::size_t>(separator - text));
-  char *value = separator + 1;
-  char *value_end = find_stop(value, COMMENT_STOPS);
-  const line_span comment = rest_of_line(state, value_end, end);
-  *value_end = '\0';
-  value = skip_leading_space(value);
-  const std::size_t value_length =
-      strip_trailing_space(value, static_cast<std::size_t>(value_end - value));
-  if (state.listener != nullptr)
-    tell(state,
-         line_event{line_kind::entry, 0,
-                    span_of(state, text, text + name_length), at,
-                    span_of(state, value, value + value_length), comment});
+  char *value = skip_leading_space(separator + 1);
+  // The line's end is trimmed already.
+  const auto value_length =
+      value_end == end
+          ? static_cast<std::size_t>(end - value)
+          : strip_trailing_space(value,
+                                 static_cast<std::size_t>(value_end - value));
+  if (state.listener != nullptr) {
+    *separator = at;
+    *value_end = comment;
+    tell_entry(state, text, name_length, separator, value, value_length,
+               value_end, end);
+    *separator = '\0';
+    *value_end = '\0';
+  }
   deliver(state, text, value);
 }
 
@@ -277,7 +311,7 @@ void read_code_block(parser_state &state, Read &read, const char *marker,
   if (text.failed())
     record_error(state, parse_error::out_of_memory);
   for (;;) {
-    char *line = next_line(state, read);
+    char *line = next_line(state, read).text;
     if (line == nullptr) {
       override_error(state, start_line);
       return;
@@ -306,14 +340,18 @@ void read_code_block(parser_state &state, Read &read, const char *marker,
 }
 
 template <typename Read>
-void handle_line(parser_state &state, Read &read, char *line) noexcept {
-  if (state.line == 1 && starts_with_byte_order_mark(line))
+void handle_line(parser_state &state, Read &read, line_text in) noexcept {
+  char *line = in.text;
+  std::size_t length = in.length;
+  if (state.line == 1 && starts_with_byte_order_mark(line)) {
     line += BYTE_ORDER_MARK.size();
+    length -= BYTE_ORDER_MARK.size();
+  }
   if (state.shortcut != nullptr && state.shortcut(state.user, line) != 0)
     return;
-  const std::size_t length = strip_trailing_space(line, std::strlen(line));
+  length = strip_trailing_space(line, length);
   char *text = skip_leading_space(line);
-  const char *end = line + length;
+  char *end = line + length;
   switch (text[0]) {
   case '\0':
     tell_whole(state, line_kind::blank, text, end);
@@ -331,13 +369,16 @@ void handle_line(parser_state &state, Read &read, char *line) noexcept {
   case '[':
     handle_header(state, text, end);
     return;
+  case '=':
+    if (is_block_marker(text, CODE_BLOCK_START)) {
+      read_code_block(state, read, text, end);
+      return;
+    }
+    break;
   default:
     break;
   }
-  if (is_block_marker(text, CODE_BLOCK_START))
-    read_code_block(state, read, text, end);
-  else
-    handle_entry(state, text, end);
+  handle_entry(state, text, end, read.plain(in));
 }
 
 std::int32_t reported_line(std::int64_t line) noexcept {
@@ -354,14 +395,14 @@ int fail_input(parse_outcome *outcome, parse_error error,
   return -1;
 }
 
-// The parse loop, for any reader: `read(buffer, size)` returns the next
-// line like std::fgets. A template, so that the block reader's common case
-// is inlined into the loop.
+// The parse loop, for any reader (reader_lines, block_lines). A template,
+// so that the block reader's common case is inlined into the loop.
 template <typename Read>
 int parse_with(Read read, entry_handler handler, void *user,
                parse_outcome *outcome, line_shortcut shortcut) noexcept {
   parser_state state(handler, user, outcome, shortcut);
-  while (char *line = next_line(state, read))
+  for (line_text line = next_line(state, read); line.text != nullptr;
+       line = next_line(state, read))
     handle_line(state, read, line);
   const std::int32_t result = reported_line(state.error_line);
   if (outcome != nullptr) {
@@ -374,14 +415,38 @@ int parse_with(Read read, entry_handler handler, void *user,
 
 } // namespace
 
+namespace {
+
+// The parse loop's readers: `read(buffer, size)` gives the next line as
+// std::fgets would, with its length; `plain(line)` whether it is known to
+// hold no ";" and no "/".
+struct reader_lines {
+  line_reader reader;
+  void *source;
+  line_text operator()(char *buffer, int size) const noexcept {
+    char *line = reader(buffer, size, source);
+    return {line, line != nullptr ? std::strlen(line) : 0, false};
+  }
+  static bool plain(const line_text &) noexcept { return false; }
+};
+
+struct block_lines {
+  block_source &blocks;
+  line_text operator()(char *buffer, int size) const noexcept {
+    return next_block_line(blocks, buffer, size);
+  }
+  bool plain(const line_text &line) const noexcept {
+    return is_plain(blocks, line);
+  }
+};
+
+} // namespace
+
 int parse_lines(line_reader reader, void *source, entry_handler handler,
                 void *user, parse_outcome *outcome,
                 line_shortcut shortcut) noexcept {
-  return parse_with(
-      [reader, source](char *buffer, int size) {
-        return reader(buffer, size, source);
-      },
-      handler, user, outcome, shortcut);
+  return parse_with(reader_lines{reader, source}, handler, user, outcome,
+                    shortcut);
 }
 
 int parse_config_stream(std::FILE *stream, entry_handler handler, void *user,
@@ -394,11 +459,7 @@ int parse_config_stream(std::FILE *stream, entry_handler handler, void *user,
   int read_error = 0;
   if (storage != nullptr) {
     block_source blocks(stream, storage);
-    result = parse_with(
-        [&blocks](char *buffer, int size) {
-          return next_block_line(blocks, buffer, size);
-        },
-        handler, user, outcome, shortcut);
+    result = parse_with(block_lines{blocks}, handler, user, outcome, shortcut);
     read_error = blocks.failed ? blocks.error_number : 0;
     std::free(storage);
   } else {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "parser/word_scan.hpp"
+
 namespace quelmix {
 
 // Space, tab, newline, vertical tab, form feed and carriage return, as a
@@ -132,6 +134,20 @@ inline char *find_stop(char *s, const stop_set &stops) noexcept {
     if (kind(p) == STOP || (p != s && starts_inline_comment(p)))
       return p;
   }
+}
+
+// find_stop(s, COMMENT_STOPS) in a line of which `end` is the terminator
+// and holds no other NUL: the inline comment at or after `s` (not at `s`
+// itself), or `end`. Eight bytes at a time, ";" and "/" in one test (with
+// "+" and "?", which the check of each flagged byte turns away); the bytes
+// from `floor` up to `s` may be read too.
+inline char *find_comment(char *s, const char *floor, char *end) noexcept {
+  return word::find_first(
+      s, floor, end,
+      [](std::uint64_t w) {
+        return word::bytes_equal(w | word::ONES * 0x14, '\x3F');
+      },
+      [s](const char *p) { return p != s && starts_inline_comment(p); });
 }
 
 // The same search over text that must not change (it never writes).
