@@ -195,8 +195,8 @@ void handle_header(parser_state &state, char *text, const char *end) noexcept {
 // "name = value ; comment": the first "=" or ":" separates. `end` is the
 // trimmed line's terminator, and the line holds no other NUL; a plain line
 // holds no comment to look for.
-void handle_entry(parser_state &state, char *text, char *end,
-                  bool plain) noexcept {
+[[gnu::always_inline]] inline void
+handle_entry(parser_state &state, char *text, char *end, bool plain) noexcept {
   char *separator = find_stop(text, SEPARATOR_STOPS);
   if (*separator != '=' && *separator != ':') {
     refuse_entry(state, text, separator, end);
