@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // One pass of one workload over a file, for instruction counts:
 //   valgrind --tool=callgrind --toggle-collect='run_*'
-//            quelmix-bench-once load|fgets|store|parse FILE
+//            quelmix-bench-once load|general|fgets|store|parse FILE
 // and, with --time first, the one run's wall time in nanoseconds.
 #include <cstdint>
 #include <cstdio>
@@ -18,11 +18,10 @@ int ignore_event(void *, const char *, const char *, const char *) { return 1; }
 
 } // namespace
 
-// What a host does: load, walk the record once, release it.
-extern "C" __attribute__((noinline)) int run_load(const char *path) {
-  camera_config config;
-  std::memset(&config, 0, sizeof config);
-  const int result = quelmix_parse_config(path, &config);
+namespace {
+
+// Walks the record once, as a host reads it, and releases it.
+void walk_and_release(camera_config &config) {
   unsigned walked = 0;
   for (std::uint32_t i = 0; i < config.configs_length; ++i)
     for (unsigned j = 0; j < config.configs[i].params_length; ++j)
@@ -32,6 +31,29 @@ extern "C" __attribute__((noinline)) int run_load(const char *path) {
   quelmix_release_config(&config);
   volatile unsigned sink = walked; // the walk must not be optimised away
   (void)sink;
+}
+
+} // namespace
+
+// What a host does: load, walk the record once, release it.
+extern "C" __attribute__((noinline)) int run_load(const char *path) {
+  camera_config config;
+  std::memset(&config, 0, sizeof config);
+  const int result = quelmix_parse_config(path, &config);
+  walk_and_release(config);
+  return result;
+}
+
+// The same load with every line through the general path: the parser and
+// the handler without the command-line shortcut.
+extern "C" __attribute__((noinline)) int run_general(const char *path) {
+  camera_config config;
+  std::memset(&config, 0, sizeof config);
+  quelmix::load_context context{&config};
+  const int result =
+      quelmix::parse_config_file(path, quelmix::config_handler, &context);
+  quelmix::finish_load(context);
+  walk_and_release(config);
   return result;
 }
 
@@ -95,6 +117,8 @@ extern "C" __attribute__((noinline)) int run_parse(const char *path) {
 int run(const char *mode, const char *path) {
   if (std::strcmp(mode, "load") == 0)
     return run_load(path) < 0;
+  if (std::strcmp(mode, "general") == 0)
+    return run_general(path) < 0;
   if (std::strcmp(mode, "fgets") == 0)
     return run_fgets(path) < 0;
   if (std::strcmp(mode, "store") == 0)
