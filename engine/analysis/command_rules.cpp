@@ -77,22 +77,30 @@ std::string describe_rule(const command_rule &rule) {
   std::string text;
   if (rule.section != 0)
     if (const schema::section_spec *s = schema::section_with_code(rule.section))
-      text += "\"" + std::string(s->name()) + "\".";
-  text += std::string(command_name(rule.command)) + " = { values = ";
-  text += rule.fewest == rule.most ? std::to_string(rule.fewest)
-                                   : "\"" + std::to_string(rule.fewest) + ".." +
-                                         std::to_string(rule.most) + "\"";
+      text.append("\"").append(s->name()).append("\".");
+  text.append(command_name(rule.command)).append(" = { values = ");
+  if (rule.fewest == rule.most)
+    text += std::to_string(rule.fewest);
+  else
+    text.append("\"")
+        .append(std::to_string(rule.fewest))
+        .append("..")
+        .append(std::to_string(rule.most))
+        .append("\"");
   const value_range open;
   if (rule.every && rule.every->low != open.low)
-    text += ", min = " + std::to_string(rule.every->low);
+    text.append(", min = ").append(std::to_string(rule.every->low));
   if (rule.every && rule.every->high != open.high)
-    text += ", max = " + std::to_string(rule.every->high);
+    text.append(", max = ").append(std::to_string(rule.every->high));
   if (!rule.each.empty()) {
     text += ", ranges = [";
     for (std::size_t i = 0; i < rule.each.size(); ++i) {
       const value_range r = rule.each[i].value_or(value_range{});
-      text += (i > 0 ? ", [" : "[") + std::to_string(r.low) + ", " +
-              std::to_string(r.high) + "]";
+      text.append(i > 0 ? ", [" : "[")
+          .append(std::to_string(r.low))
+          .append(", ")
+          .append(std::to_string(r.high))
+          .append("]");
     }
     text += "]";
   }
