@@ -117,17 +117,7 @@ TEST(WordScan, PlainLinesParseAsEveryOther) {
       text += "; comment line\n";
   }
   const temp_file file(text);
-  std::FILE *stream = std::fopen(file.path(), "r");
-  ASSERT_NE(stream, nullptr);
-  event_recorder by_fgets;
-  const int fgets_result =
-      parse_lines(read_stream_line, stream, event_recorder::handle, &by_fgets);
-  std::fclose(stream);
-  event_recorder by_blocks;
-  const int block_result =
-      parse_config_file(file.path(), event_recorder::handle, &by_blocks);
-  EXPECT_EQ(block_result, fgets_result);
-  EXPECT_EQ(by_blocks.events, by_fgets.events);
+  expect_blocks_read_as_fgets(file.path());
 }
 
 } // namespace

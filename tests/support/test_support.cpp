@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "support/test_support.hpp"
 
+#include <gtest/gtest.h>
+
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "parser/line_reader.hpp"
 #include "parser/parser.hpp"
 
 namespace quelmix::test {
@@ -32,6 +35,20 @@ recorded_parse record_string(const std::string &text) {
   const int result =
       parse_config_string(text.c_str(), event_recorder::handle, &recorder);
   return {result, recorder.events};
+}
+
+void expect_blocks_read_as_fgets(const char *path) {
+  std::FILE *stream = std::fopen(path, "r");
+  ASSERT_NE(stream, nullptr) << path;
+  event_recorder by_fgets;
+  const int fgets_result =
+      parse_lines(read_stream_line, stream, event_recorder::handle, &by_fgets);
+  std::fclose(stream);
+  event_recorder by_blocks;
+  const int block_result =
+      parse_config_file(path, event_recorder::handle, &by_blocks);
+  EXPECT_EQ(block_result, fgets_result) << path;
+  EXPECT_EQ(by_blocks.events, by_fgets.events) << path;
 }
 
 load_report load_string(const std::string &text, camera_config *config,

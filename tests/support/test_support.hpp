@@ -43,6 +43,10 @@ struct recorded_parse {
 };
 recorded_parse record_string(const std::string &text);
 
+// Expects the file's events and result through the block reader to be
+// those of a plain fgets loop over it.
+void expect_blocks_read_as_fgets(const char *path);
+
 // A file in the temporary directory, removed when the object goes.
 class temp_file {
 public:
