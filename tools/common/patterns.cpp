@@ -16,9 +16,9 @@ path_patterns::path_patterns(std::vector<std::string> patterns)
   for (std::string &p : patterns_)
     strings.push_back(p.data());
   git_strarray array{strings.data(), strings.size()};
-  git_pathspec *spec = nullptr;
-  if (git_pathspec_new(&spec, &array) == 0)
-    compiled_ = std::shared_ptr<void>(spec, [](void *s) {
+  git_pathspec *pathspec = nullptr;
+  if (git_pathspec_new(&pathspec, &array) == 0)
+    compiled_ = std::shared_ptr<void>(pathspec, [](void *s) {
       git_pathspec_free(static_cast<git_pathspec *>(s));
     });
 }

@@ -135,19 +135,19 @@ protocol::hover key_hover(const analysis &a, std::int64_t line) {
       content.substr(info.name.begin, info.name.end - info.name.begin);
   hover_text h{a.options.markdown, {}};
   h.strong(key);
-  const schema::key_spec *spec =
+  const schema::key_spec *known =
       schema::find_key(schema::keys_of_section(info.section), key);
-  if (spec == nullptr) {
+  if (known == nullptr) {
     h.paragraph();
     h.plain(info.section == 0
                 ? "This section is not known: the line is ignored."
                 : "Not a key of this section: the line is ignored.");
   } else {
-    h.plain(" — " + std::string(spec->describes) + ".");
+    h.plain(" — " + std::string(known->describes) + ".");
     h.paragraph();
-    describe_conversion(h, *spec, info.section);
+    describe_conversion(h, *known, info.section);
     h.paragraph();
-    describe_stored(h, *spec, stored_by(a.checked, line));
+    describe_stored(h, *known, stored_by(a.checked, line));
   }
   return {h.markdown, std::move(h.text),
           a.range(line, info.name.begin, info.name.end)};
