@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/compare/change_words.hpp"
 #include "engine/compare/record_diff.hpp"
-#include "report.hpp"
 #include "support/test_support.hpp"
 
 namespace quelmix::test {
@@ -292,7 +292,7 @@ TEST(FixCli, AnUnsafeFixIsNamedWithItsEffect) {
     load_for_comparison(before, row.before);
     load_for_comparison(after, row.after);
     const std::string words =
-        tools::difference_in_one_line(compare_records(before, after));
+        difference_in_one_line(compare_records(before, after));
     EXPECT_EQ(words.find('\n'), std::string::npos) << row.name;
     std::size_t at = 0;
     for (const std::string &part : row.named) {
@@ -305,7 +305,7 @@ TEST(FixCli, AnUnsafeFixIsNamedWithItsEffect) {
   loaded_file same, again;
   load_for_comparison(same, CAMERA + "CFG_MODE = 1\n");
   load_for_comparison(again, CAMERA + "CFG_MODE = 1 ; now commented\n");
-  EXPECT_EQ(tools::difference_in_one_line(compare_records(same, again)), "");
+  EXPECT_EQ(difference_in_one_line(compare_records(same, again)), "");
 }
 
 } // namespace

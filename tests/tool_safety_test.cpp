@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/messages/terminal.hpp"
 #include "rewrite.hpp"
 #include "support/test_support.hpp"
-#include "terminal.hpp"
 
 namespace quelmix::test {
 namespace {
@@ -308,25 +308,25 @@ TEST(TerminalSafety, NoControlBytesReachTheTerminal) {
 }
 
 TEST(TerminalSafety, EscapesAsTheCaretLineDoes) {
-  EXPECT_EQ(tools::terminal_safe("a\033]52;c\007b"), "a<1B>]52;c<07>b");
-  EXPECT_EQ(tools::terminal_safe("caf\xC3\xA9 \xC2\x9B \x9B \x7F\r"),
+  EXPECT_EQ(quelmix::terminal_safe("a\033]52;c\007b"), "a<1B>]52;c<07>b");
+  EXPECT_EQ(quelmix::terminal_safe("caf\xC3\xA9 \xC2\x9B \x9B \x7F\r"),
             "caf\xC3\xA9 <C2><9B> <9B> <7F><0D>");
-  EXPECT_EQ(tools::terminal_safe("x\ny\tz", true), "x\ny\tz");
-  EXPECT_EQ(tools::terminal_safe("x\ny"), "x<0A>y");
+  EXPECT_EQ(quelmix::terminal_safe("x\ny\tz", true), "x\ny\tz");
+  EXPECT_EQ(quelmix::terminal_safe("x\ny"), "x<0A>y");
   // Invisible and direction-turning characters, as their bytes; visible
   // characters beside them as they are.
   const struct {
     std::string text, shown;
   } invisible[] = {
-      {"cfg\u202Eexe", "cfg<E2><80><AE>exe"},       // right-to-left override
-      {"\uFEFFI2C_MODE", "<EF><BB><BF>I2C_MODE"},   // a BOM inside a line
+      {"cfg\u202Eexe", "cfg<E2><80><AE>exe"},     // right-to-left override
+      {"\uFEFFI2C_MODE", "<EF><BB><BF>I2C_MODE"}, // a BOM inside a line
       {"a\u200Bb\u2066c\u2069", "a<E2><80><8B>b<E2><81><A6>c<E2><81><A9>"},
       {"soft\u00ADhyphen", "soft<C2><AD>hyphen"},
       {"\U000E0041tag", "<F3><A0><81><81>tag"},
       {"caf\u00E9 \u2192 \u00A0", "caf\u00E9 \u2192 \u00A0"},
   };
   for (const auto &c : invisible)
-    EXPECT_EQ(tools::terminal_safe(c.text), c.shown) << c.shown;
+    EXPECT_EQ(quelmix::terminal_safe(c.text), c.shown) << c.shown;
 }
 
 TEST(TerminalSafety, CaretStandsUnderItsCharacter) {
@@ -343,7 +343,7 @@ TEST(TerminalSafety, CaretStandsUnderItsCharacter) {
   };
   for (const caret_case &c : cases) {
     std::size_t caret = 99;
-    EXPECT_EQ(tools::displayed_line(c.line, c.column, caret), c.shown);
+    EXPECT_EQ(quelmix::displayed_line(c.line, c.column, caret), c.shown);
     EXPECT_EQ(caret, c.caret) << c.shown;
   }
   // A long line is cut to a window around the caret, which stays under its
@@ -351,7 +351,7 @@ TEST(TerminalSafety, CaretStandsUnderItsCharacter) {
   const std::string line =
       std::string(5000, 'a') + "X" + std::string(5000, 'b');
   std::size_t caret = 0;
-  const std::string shown = tools::displayed_line(line, 5001, caret);
+  const std::string shown = quelmix::displayed_line(line, 5001, caret);
   EXPECT_LT(shown.size(), 200u);
   EXPECT_EQ(shown[caret], 'X');
 }

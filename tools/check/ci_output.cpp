@@ -6,8 +6,8 @@
 #include "engine/messages/span.hpp"
 #include "json_string.hpp"
 #include "quelmix_config_parser.h"
-#include "terminal.hpp"
-#include "utf8.hpp"
+#include "engine/messages/terminal.hpp"
+#include "engine/messages/utf8.hpp"
 
 namespace quelmix::tools {
 namespace {

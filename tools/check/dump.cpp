@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "terminal.hpp"
+#include "engine/messages/terminal.hpp"
 
 namespace quelmix {
 namespace {
@@ -17,7 +17,7 @@ int widened(unsigned value) noexcept { return static_cast<int>(value); }
 // written as <XX> (a code text keeps its newlines and tabs).
 std::string shown(const char *text, std::size_t size,
                   bool keep_newlines = false) {
-  return tools::terminal_safe(std::string_view(text, strnlen(text, size)),
+  return quelmix::terminal_safe(std::string_view(text, strnlen(text, size)),
                               keep_newlines);
 }
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/messages/words.hpp"
-#include "terminal.hpp"
+#include "engine/messages/terminal.hpp"
 
 namespace quelmix::tools {
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "quelmix_config_parser.h"
-#include "terminal.hpp"
+#include "engine/messages/terminal.hpp"
 
 namespace quelmix::tools {
 namespace {

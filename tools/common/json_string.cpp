@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "utf8.hpp"
+#include "engine/messages/utf8.hpp"
 
 namespace quelmix::tools {
 namespace {

@@ -15,7 +15,7 @@
 #include "input.hpp"
 #include "output.hpp"
 #include "report.hpp"
-#include "terminal.hpp"
+#include "engine/messages/terminal.hpp"
 
 namespace {
 
@@ -73,7 +73,7 @@ bool load_side(const char *path, const std::string &name, loaded_file &file,
   const tools::input in = tools::read_input(named.c_str());
   if (in.error != tools::input_error::none) {
     std::fprintf(stderr, "quelmix-config-diff: %s: %s\n",
-                 tools::terminal_safe(name).c_str(),
+                 quelmix::terminal_safe(name).c_str(),
                  tools::input_error_words(in).c_str());
     return false;
   }
@@ -83,9 +83,9 @@ bool load_side(const char *path, const std::string &name, loaded_file &file,
     std::fprintf(stderr,
                  "quelmix-config-diff: note: %s: the library returns %d: "
                  "%s\n",
-                 tools::terminal_safe(name).c_str(),
+                 quelmix::terminal_safe(name).c_str(),
                  file.checked.report.parse.line,
-                 tools::terminal_safe(file.checked.result_reason).c_str());
+                 quelmix::terminal_safe(file.checked.result_reason).c_str());
   return true;
 }
 

@@ -3,10 +3,11 @@
 
 #include <cstring>
 
+#include "engine/compare/change_words.hpp"
 #include "engine/compare/sequence_diff.hpp"
+#include "engine/messages/terminal.hpp"
 #include "engine/messages/words.hpp"
 #include "json_string.hpp"
-#include "terminal.hpp"
 
 namespace quelmix::tools {
 namespace {
@@ -17,7 +18,6 @@ constexpr const char *GREEN = "\033[32m";
 constexpr const char *YELLOW = "\033[33m";
 constexpr const char *CYAN = "\033[36m";
 constexpr const char *RESET = "\033[0m";
-constexpr const char *ARROW = " \u2192 ";
 
 struct writer {
   bool colour;
@@ -42,63 +42,16 @@ std::string lines_words(std::int64_t old_line, std::int64_t new_line) {
   return "";
 }
 
-std::string value_words(const field_change &f, bool old_side) {
-  if (f.key->how == schema::conversion::text)
-    return quoted(terminal_safe(old_side ? f.old_text : f.new_text), 128);
-  const std::string &spelling = old_side ? f.old_spelling : f.new_spelling;
-  if (!spelling.empty())
-    return spelling;
-  return spell_number(old_side ? f.old_number : f.new_number, f.hex);
-}
-
-// "SIZE width: 1280 -> 1920"; a key of one field is named once.
-std::string field_words(const field_change &f) {
-  std::string name(f.key->name);
-  if (f.key->how == schema::conversion::pair)
-    name += " " + std::string(f.field);
-  return name + ": " + value_words(f, true) + ARROW + value_words(f, false);
-}
-
-std::string value_list(const config_entry &e, std::uint16_t hex,
-                       const std::vector<std::string> &spelled, unsigned from) {
-  std::string out;
-  for (unsigned i = from; i < e.params_length; ++i)
-    out += (i == from ? "" : ", ") + spell_value(e, hex, spelled, i);
-  return out.empty() ? "(no values)" : out;
-}
-
-std::string key_name(const config_entry &e) {
-  const schema::key_spec *key =
-      schema::command_with_kind(e.type & CONFIG_KEY_MASK);
-  return key != nullptr ? std::string(key->name) : "?";
-}
-
-// A command as its file writes it: "REG 0x0200, 0x0004".
-std::string command_words(const config_entry &e, std::uint16_t hex,
-                          const std::vector<std::string> &spelled) {
-  return e.params_length == 0
-             ? key_name(e)
-             : key_name(e) + " " + value_list(e, hex, spelled, 0);
-}
-
 // "REG 0x3008: 0x82 -> 0x02": the target, then what follows it;
 // "DELAY: 10 -> 20" for a command without a target.
 std::string change_words(const command_change &c) {
   const config_entry &o = *c.old_entry, &n = *c.new_entry;
   if (!first_value_is_target(o))
-    return key_name(o) + ": " + value_list(o, c.old_hex, c.old_spelled, 0) +
-           ARROW + value_list(n, c.new_hex, c.new_spelled, 0);
+    return key_name(o) + ": " + values_words(o, c.old_hex, c.old_spelled, 0) +
+           ARROW + values_words(n, c.new_hex, c.new_spelled, 0);
   return key_name(o) + " " + spell_value(o, c.old_hex, c.old_spelled, 0) +
-         ": " + value_list(o, c.old_hex, c.old_spelled, 1) + ARROW +
-         value_list(n, c.new_hex, c.new_spelled, 1);
-}
-
-// "2 values (0x3008, 0x82)".
-std::string counted_values(const config_entry &e, std::uint16_t hex,
-                           const std::vector<std::string> &spelled) {
-  return counted(e.params_length, "value") +
-         (e.params_length > 0 ? " (" + value_list(e, hex, spelled, 0) + ")"
-                              : "");
+         ": " + values_words(o, c.old_hex, c.old_spelled, 1) + ARROW +
+         values_words(n, c.new_hex, c.new_spelled, 1);
 }
 
 std::string command_text(const command_change &c) {
@@ -113,13 +66,6 @@ std::string command_text(const command_change &c) {
     break;
   }
   return "~ " + change_words(c) + lines_words(c.old_line, c.new_line);
-}
-
-std::string control_name(const control_entry *c, std::size_t index) {
-  if (c != nullptr && c->ctrl_name[0] != '\0')
-    return terminal_safe(
-        std::string_view(c->ctrl_name, strnlen(c->ctrl_name, 128)));
-  return "control " + std::to_string(index + 1);
 }
 
 void control_text(writer &w, const control_change &c) {
@@ -154,15 +100,6 @@ void control_text(writer &w, const control_change &c) {
   }
 }
 
-std::string order_words(const std::vector<std::uint32_t> &order) {
-  std::string out;
-  for (std::uint32_t s : order)
-    out += (out.empty() ? "" : ", ") + section_name(s);
-  return out;
-}
-
-std::string result_words(std::int32_t result) { return std::to_string(result); }
-
 } // namespace
 
 std::string difference_text(const loaded_file &a, const loaded_file &b,
@@ -171,8 +108,8 @@ std::string difference_text(const loaded_file &a, const loaded_file &b,
   w.line(BOLD, "--- " + terminal_safe(a.name));
   w.line(BOLD, "+++ " + terminal_safe(b.name));
   if (d.results_differ)
-    w.line(BOLD, "result: " + result_words(d.old_result) + ARROW +
-                     result_words(d.new_result));
+    w.line(BOLD, "result: " + std::to_string(d.old_result) + ARROW +
+                     std::to_string(d.new_result));
   if (!d.camera.empty()) {
     w.line(BOLD, "camera:");
     for (const field_change &f : d.camera)
@@ -204,8 +141,8 @@ std::string difference_stat(const record_difference &d) {
   std::string out;
   const auto minus = std::string("\u2212"); // as diff --stat readers expect
   if (d.results_differ)
-    out += "result " + result_words(d.old_result) + ARROW +
-           result_words(d.new_result) + "\n";
+    out += "result " + std::to_string(d.old_result) + ARROW +
+           std::to_string(d.new_result) + "\n";
   if (!d.camera.empty())
     out += "~" + std::to_string(d.camera.size()) + " camera " +
            (d.camera.size() == 1 ? "field" : "fields") + "\n";
@@ -369,55 +306,6 @@ std::string difference_json(const loaded_file &a, const loaded_file &b,
     out += (i == 0 ? "\n    " : ",\n    ") + json_control(d.controls[i]);
   out += d.controls.empty() ? "]" : "\n  ]";
   return out + "\n}\n";
-}
-
-std::string difference_lines(const record_difference &d) {
-  std::string out;
-  if (d.results_differ)
-    out += "result: " + result_words(d.old_result) + ARROW +
-           result_words(d.new_result) + "\n";
-  for (const field_change &f : d.camera)
-    out += "camera parameter: " + field_words(f) + "\n";
-  for (const section_changes &s : d.commands)
-    for (const command_change &c : s.changes) {
-      const std::string where = section_name(s.section) + ": command ";
-      if (c.op == change_op::insert)
-        out += where + std::to_string(c.new_index + 1) + " added: " +
-               command_words(*c.new_entry, c.new_hex, c.new_spelled) + "\n";
-      else if (c.op == change_op::remove)
-        out += where + std::to_string(c.old_index + 1) + " removed: " +
-               command_words(*c.old_entry, c.old_hex, c.old_spelled) + "\n";
-      else
-        out += where + std::to_string(c.new_index + 1) + " " +
-               key_name(*c.new_entry) + " now " +
-               counted_values(*c.new_entry, c.new_hex, c.new_spelled) +
-               ", was " + std::to_string(c.old_entry->params_length) + " (" +
-               value_list(*c.old_entry, c.old_hex, c.old_spelled, 0) + ")\n";
-    }
-  for (const control_change &c : d.controls) {
-    const std::string name =
-        control_name(c.new_control != nullptr ? c.new_control : c.old_control,
-                     c.new_control != nullptr ? c.new_index : c.old_index);
-    if (c.op != change_op::change)
-      out += "control parameter: " + name +
-             (c.op == change_op::insert ? " added\n" : " removed\n");
-    for (const field_change &f : c.fields)
-      out += "control parameter: " + name + ": " + field_words(f) + "\n";
-    if (!c.code_diff.empty())
-      out += "control parameter: " + name + ": code changed\n";
-  }
-  if (d.order_differs)
-    out += "sections in another order: " + order_words(d.new_order) + ", was " +
-           order_words(d.old_order) + "\n";
-  return out;
-}
-
-std::string difference_in_one_line(const record_difference &d) {
-  const std::string lines = difference_lines(d);
-  std::string out;
-  for (std::string_view line : split_text_lines(lines))
-    out += (out.empty() ? "" : "; ") + std::string(line);
-  return out;
 }
 
 } // namespace quelmix::tools

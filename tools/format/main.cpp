@@ -11,12 +11,12 @@
 
 #include "command_line.hpp"
 #include "engine/layout/format.hpp"
+#include "engine/messages/terminal.hpp"
 #include "exit_status.hpp"
 #include "input.hpp"
 #include "output.hpp"
 #include "rewrite.hpp"
 #include "settings.hpp"
-#include "terminal.hpp"
 #include "walk.hpp"
 
 namespace {
@@ -60,8 +60,8 @@ enum class mode { print, in_place, check };
 
 void complain(const char *path, const std::string &what) {
   std::fprintf(stderr, "quelmix-config-format: %s: %s\n",
-               tools::terminal_safe(tools::display_name(path)).c_str(),
-               tools::terminal_safe(what).c_str());
+               quelmix::terminal_safe(tools::display_name(path)).c_str(),
+               quelmix::terminal_safe(what).c_str());
 }
 
 int rewrite(const char *path, const std::string &text,
@@ -104,7 +104,7 @@ int format_one(const char *path, mode how) {
     if (formatted.text == in.bytes)
       return EXIT_CLEAN;
     std::printf("%s\n",
-                tools::terminal_safe(tools::display_name(path)).c_str());
+                quelmix::terminal_safe(tools::display_name(path)).c_str());
     return EXIT_FOUND;
   case mode::in_place:
     return formatted.text == in.bytes ? EXIT_CLEAN
@@ -130,7 +130,7 @@ int format_all(char **first, char **last, mode how,
     if (const tools::governing g = finder.for_file(path); g.error != nullptr) {
       std::fprintf(
           stderr, "%s\n",
-          tools::terminal_safe(tools::project_error_line(*g.error)).c_str());
+          quelmix::terminal_safe(tools::project_error_line(*g.error)).c_str());
       worst = EXIT_TROUBLE;
       continue;
     }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "positions.hpp"
 
-#include "utf8.hpp"
+#include "engine/messages/utf8.hpp"
 
 namespace quelmix::lsp {
 namespace {

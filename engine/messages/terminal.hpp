@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace quelmix::tools {
+namespace quelmix {
 
 // `text` with every control character written as <XX>: C0 bytes (a tab is
 // kept, and newlines when `keep_newlines`), DEL, C1 controls whether raw
@@ -26,4 +26,4 @@ std::string terminal_safe(std::string_view text, bool keep_newlines = false);
 std::string displayed_line(std::string_view line, std::int64_t column,
                            std::size_t &caret);
 
-} // namespace quelmix::tools
+} // namespace quelmix

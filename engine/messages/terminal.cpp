@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "terminal.hpp"
+#include "engine/messages/terminal.hpp"
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "engine/messages/utf8.hpp"
 #include "parser/text.hpp"
-#include "utf8.hpp"
 
-namespace quelmix::tools {
+namespace quelmix {
 namespace {
 
 constexpr std::size_t WINDOW = 120; // display columns shown of a long line
@@ -158,4 +158,4 @@ std::string displayed_line(std::string_view line, std::int64_t column,
   return shown;
 }
 
-} // namespace quelmix::tools
+} // namespace quelmix
