@@ -11,6 +11,7 @@
 
 #include "loader/loader.hpp"
 #include "parser/parser.hpp"
+#include "store_loop.hpp"
 
 namespace {
 
@@ -70,44 +71,12 @@ extern "C" __attribute__((noinline)) int run_fgets(const char *path) {
   return static_cast<int>(touched & 1);
 }
 
-// The floor for any loader of this record: the fgets loop that also stores
-// a fresh entry for every command line (one whose first byte starts a
-// command key) in an array that doubles, then walks and frees it. What it
-// stores is the line's bytes, not their meaning.
+// The floor for any loader of this record (store_loop.hpp).
 extern "C" __attribute__((noinline)) int run_store(const char *path) {
-  std::FILE *stream = std::fopen(path, "r");
-  if (stream == nullptr)
-    return -1;
-  char line[1024];
-  config_entry *entries = nullptr;
-  std::size_t count = 0;
-  std::size_t capacity = 0;
-  while (std::fgets(line, sizeof line, stream) != nullptr) {
-    if (line[0] != 'R' && line[0] != 'V' && line[0] != 'D')
-      continue;
-    if (count == capacity) {
-      capacity = capacity == 0 ? 100 : capacity * 2;
-      auto *grown = static_cast<config_entry *>(
-          std::realloc(entries, capacity * sizeof *entries));
-      if (grown == nullptr)
-        break;
-      entries = grown;
-    }
-    config_entry &entry = entries[count++];
-    std::memset(&entry, 0, sizeof entry);
-    entry.type = static_cast<std::uint32_t>(line[0]);
-    std::memcpy(entry.params, line, 2 * sizeof entry.params[0]);
-    entry.params_length = 2;
-  }
-  std::fclose(stream);
-  unsigned walked = 0;
-  for (std::size_t i = 0; i < count; ++i)
-    for (unsigned j = 0; j < entries[i].params_length; ++j)
-      walked += entries[i].params[j];
-  std::free(entries);
-  volatile unsigned sink = walked;
+  const long long walked = quelmix::bench::store_and_walk(path);
+  volatile long long sink = walked;
   (void)sink;
-  return 0;
+  return walked < 0 ? -1 : 0;
 }
 
 extern "C" __attribute__((noinline)) int run_parse(const char *path) {

@@ -24,6 +24,7 @@
 #include "loader/convert.hpp"
 #include "loader/loader.hpp"
 #include "parser/parser.hpp"
+#include "store_loop.hpp"
 
 namespace {
 
@@ -107,34 +108,11 @@ void BM_Fgets(benchmark::State &state) {
 
 // The floor for any loader of this record: the fgets loop that also stores
 // a fresh 72-byte entry per command line in a doubling array, walks and
-// frees it (quelmix-bench-once's run_store, for the cold runs).
+// frees it (store_loop.hpp, shared with quelmix-bench-once's cold runs).
 void BM_Store(benchmark::State &state) {
   const bench_file &file = files()[static_cast<std::size_t>(state.range(0))];
   for (auto _ : state) {
-    std::FILE *stream = std::fopen(file.path.c_str(), "r");
-    char line[1024];
-    config_entry *entries = nullptr;
-    std::size_t count = 0, capacity = 0;
-    while (std::fgets(line, sizeof line, stream) != nullptr) {
-      if (line[0] != 'R' && line[0] != 'V' && line[0] != 'D')
-        continue;
-      if (count == capacity) {
-        capacity = capacity == 0 ? 100 : capacity * 2;
-        entries = static_cast<config_entry *>(
-            std::realloc(entries, capacity * sizeof *entries));
-      }
-      config_entry &entry = entries[count++];
-      std::memset(&entry, 0, sizeof entry);
-      entry.type = static_cast<std::uint32_t>(line[0]);
-      std::memcpy(entry.params, line, 2 * sizeof entry.params[0]);
-      entry.params_length = 2;
-    }
-    std::fclose(stream);
-    unsigned walked = 0;
-    for (std::size_t i = 0; i < count; ++i)
-      for (unsigned j = 0; j < entries[i].params_length; ++j)
-        walked += entries[i].params[j];
-    std::free(entries);
+    const long long walked = quelmix::bench::store_and_walk(file.path.c_str());
     benchmark::DoNotOptimize(walked);
   }
   set_counters(state, file);
