@@ -67,6 +67,31 @@ constexpr std::string_view trim(std::string_view text) noexcept {
   return text;
 }
 
+// The length of [begin, end) without its whitespace at the end.
+inline std::size_t trimmed_length(const char *begin, const char *end) noexcept {
+  while (end > begin && is_space(end[-1]))
+    --end;
+  return static_cast<std::size_t>(end - begin);
+}
+
+// Bytes that can neither end an entry's name nor start a comment: all but
+// the terminator, whitespace, "=", ":", ";" and "/".
+inline constexpr std::array<bool, 256> NAME_BYTES = [] {
+  std::array<bool, 256> word{};
+  for (auto &b : word)
+    b = true;
+  for (char c : {'\0', '=', ':', ';', '/'})
+    word[static_cast<unsigned char>(c)] = false;
+  for (std::size_t c = 0; c < word.size(); ++c)
+    if (SPACE_BYTES[c])
+      word[c] = false;
+  return word;
+}();
+
+constexpr bool continues_name(char c) noexcept {
+  return NAME_BYTES[static_cast<unsigned char>(c)];
+}
+
 // Overwrites the whitespace at the end of `s` (of `length` bytes) with
 // terminators; returns the new length.
 inline std::size_t strip_trailing_space(char *s, std::size_t length) noexcept {
