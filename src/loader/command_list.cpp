@@ -8,8 +8,8 @@
 #include <sys/mman.h>
 #endif
 
+#include "loader/command_list.hpp"
 #include "loader/convert.hpp"
-#include "loader/loader.hpp"
 #include "loader/tables.hpp"
 
 namespace quelmix {
@@ -99,14 +99,11 @@ bool grow_commands(load_context &context, std::uint32_t count) noexcept {
   return set_capacity(context, needed, count);
 }
 
-namespace {
-
 // A command that needs the list to grow first: its values are read into a
 // scratch list, so that no list is allocated or grown for a line that is
-// refused. Out of line: the common case keeps a frame without it.
-[[gnu::noinline]] load_error append_with_growth(load_context &context,
-                                                std::uint32_t kind,
-                                                const char *value) noexcept {
+// refused.
+load_error append_with_growth(load_context &context, std::uint32_t kind,
+                              const char *value) noexcept {
   camera_config &config = *context.config;
   value_list list;
   if (!parse_value_list(value, list))
@@ -119,32 +116,6 @@ namespace {
   static_assert(sizeof entry.params == sizeof list.values);
   std::memcpy(entry.params, list.values, sizeof entry.params);
   entry.params_length = list.count;
-  note_stored(context, stored_part::command, config.configs_length);
-  ++config.configs_length;
-  return load_error::none;
-}
-
-} // namespace
-
-// A command line becomes the next config_entry. Other
-// keys are ignored; a line with more values than an entry holds is refused
-// rather than kept cut down. With room at hand the values are converted
-// straight into the next entry, which counts only once they all fit.
-load_error append_command(load_context &context, const char *section,
-                          const char *name, const char *value) noexcept {
-  const std::uint32_t kind = command_kind(name);
-  if (kind == 0) {
-    warn(context, warning_kind::unknown_key, section, name);
-    return load_error::none;
-  }
-  camera_config &config = *context.config;
-  if (!has_room(context, std::uint64_t{config.configs_length} + 1))
-    return append_with_growth(context, kind, value);
-  config_entry &entry = config.configs[config.configs_length];
-  std::memset(entry.params, 0, sizeof entry.params);
-  if (!read_values(value, entry.params, entry.params_length))
-    return load_error::too_many_values;
-  entry.type = context.section_code | kind;
   note_stored(context, stored_part::command, config.configs_length);
   ++config.configs_length;
   return load_error::none;

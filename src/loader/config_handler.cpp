@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "loader/command_list.hpp"
 #include "loader/loader.hpp"
 
 #include <cstring>
@@ -62,9 +63,19 @@ void tell_account(load_context &context, load_error error) noexcept {
 
 } // namespace
 
-int config_handler(void *user, const char *section, const char *name,
-                   const char *value) noexcept {
-  auto *context = static_cast<load_context *>(user);
+namespace {
+
+void note_refusal(load_context &context, load_error error) noexcept {
+  if (context.first_error == load_error::none)
+    context.first_error = error;
+  context.last_error = error;
+}
+
+// Every event but the commonest, out of line, so that the command line's
+// path keeps a small frame.
+[[gnu::noinline]] int handle_event(load_context *context, const char *section,
+                                   const char *name,
+                                   const char *value) noexcept {
   load_error error = load_error::no_record;
   if (context != nullptr && context->config != nullptr) {
     error = (name == nullptr && value == nullptr)
@@ -75,12 +86,29 @@ int config_handler(void *user, const char *section, const char *name,
     tell_account(*context, error);
   if (error == load_error::none)
     return 1;
-  if (context != nullptr) {
-    if (context->first_error == load_error::none)
-      context->first_error = error;
-    context->last_error = error;
-  }
+  if (context != nullptr)
+    note_refusal(*context, error);
   return 0;
+}
+
+} // namespace
+
+int config_handler(void *user, const char *section, const char *name,
+                   const char *value) noexcept {
+  auto *context = static_cast<load_context *>(user);
+  // The commonest event of a large file: a key of a board or register
+  // section, in a load nobody listens to.
+  if (context != nullptr && name != nullptr && context->observer == nullptr &&
+      context->config != nullptr &&
+      schema::keys_of_section(context->section_code) ==
+          schema::record_kind::command) {
+    const load_error error = append_command(*context, section, name, value);
+    if (error == load_error::none) [[likely]]
+      return 1;
+    note_refusal(*context, error);
+    return 0;
+  }
+  return handle_event(context, section, name, value);
 }
 
 [[gnu::noinline]] void tell_observer(load_context &context, warning_kind kind,

@@ -42,6 +42,34 @@ constexpr unsigned digit_value(char c) noexcept {
   return DIGIT_VALUES[static_cast<unsigned char>(c)];
 }
 
+// Up to four hexadecimal digits at `q`, the usual width of a register's
+// address or value, each byte looked up once and without a loop: how many
+// of them are digits (a byte is read only when the one before it was a
+// digit), and their value in `magnitude`.
+[[gnu::always_inline]] inline unsigned
+four_hex_digits(const char *q, std::uint64_t &magnitude) noexcept {
+  const std::uint64_t d0 = digit_value(q[0]);
+  if (d0 >= 16)
+    return 0;
+  const std::uint64_t d1 = digit_value(q[1]);
+  if (d1 >= 16) {
+    magnitude = d0;
+    return 1;
+  }
+  const std::uint64_t d2 = digit_value(q[2]);
+  if (d2 >= 16) {
+    magnitude = d0 << 4 | d1;
+    return 2;
+  }
+  const std::uint64_t d3 = digit_value(q[3]);
+  if (d3 >= 16) {
+    magnitude = d0 << 8 | d1 << 4 | d2;
+    return 3;
+  }
+  magnitude = d0 << 12 | d1 << 8 | d2 << 4 | d3;
+  return 4;
+}
+
 // Fifteen digits never reach 2^63 in either base: a number that short needs
 // no saturation checks.
 inline constexpr std::ptrdiff_t SURE_DIGITS = 15;
@@ -70,6 +98,14 @@ template <unsigned Base>
 accumulate_digits(const char *&p) noexcept {
   std::uint64_t magnitude = 0;
   const char *q = p;
+  if constexpr (Base == 16) {
+    const unsigned first = four_hex_digits(q, magnitude);
+    q += first;
+    if (first < 4) {
+      p = q;
+      return magnitude;
+    }
+  }
   for (unsigned digit; (digit = digit_value(*q)) < Base; ++q)
     magnitude = magnitude * Base + digit;
   p = q;
@@ -151,21 +187,14 @@ number_bits low_bits_saturated(const char *p) noexcept;
   std::uint64_t magnitude = 0;
   bool negative = false;
   const char *digits;
-  unsigned digit;
   if (q[0] == '0' && (q[1] | 0x20) == 'x') { // "0x" or "0X"
     digits = q += 2;
-    while ((digit = digit_value(*q)) < 16) {
-      magnitude = magnitude << 4 | digit;
-      ++q;
-    }
+    magnitude = accumulate_digits<16>(q);
   } else {
     negative = *q == '-';
     q += negative || *q == '+';
     digits = q;
-    while ((digit = digit_value(*q)) < 10) {
-      magnitude = magnitude * 10 + digit;
-      ++q;
-    }
+    magnitude = accumulate_digits<10>(q);
   }
   if (!is_sure(digits, q)) [[unlikely]]
     return low_bits_saturated(p);
@@ -178,17 +207,21 @@ number_bits low_bits_saturated(const char *p) noexcept;
                                                std::uint32_t *values,
                                                std::uint8_t &count) noexcept {
   unsigned n = 0;
-  for (;;) {
-    p = skip_empty_pieces(p);
-    if (*p == '\0')
-      break;
+  p = skip_empty_pieces(p);
+  while (*p != '\0') {
     if (n == CONFIG_MAX_PARAMS) {
       count = static_cast<std::uint8_t>(n);
       return false;
     }
     const number_bits number = low_bits_at(p);
     values[n++] = number.bits;
-    p = piece_end(number.next); // what follows the number is ignored
+    p = number.next;
+    if (*p != ',') { // what follows a number in its piece is ignored
+      p = piece_end(p);
+      if (*p == '\0')
+        break;
+    }
+    p = skip_empty_pieces(p + 1);
   }
   count = static_cast<std::uint8_t>(n);
   return true;

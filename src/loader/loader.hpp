@@ -212,8 +212,6 @@ load_error apply_camera_key(load_context &context, const char *section,
 // not take the value's count of numbers, and nothing changed.
 bool store_key(load_context &context, void *record, const schema::key_spec &key,
                const char *section, const char *value) noexcept;
-load_error append_command(load_context &context, const char *section,
-                          const char *name, const char *value) noexcept;
 load_error open_control(load_context &context) noexcept;
 load_error apply_control_key(load_context &context, const char *section,
                              const char *name, const char *value) noexcept;
