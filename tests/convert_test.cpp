@@ -54,6 +54,18 @@ TEST(ParseInt64, ConvertsLikeTheDialectSays) {
       {"0x00000000000000000000001A", 26},
       {"-0000000000000000009223372036854775808", INT64_MIN},
       {"1,2", 1},
+      // Every width around the four digits read without a loop, each
+      // ended by a byte that is no digit.
+      {"0x1", 1},
+      {"0xaB", 0xAB},
+      {"0xAbC", 0xABC},
+      {"0x3C7A", 0x3C7A},
+      {"0x3C7A5", 0x3C7A5},
+      {"0xF00Dcafe", 0xF00DCAFE},
+      {"0x3g", 3},
+      {"0x3C,", 0x3C},
+      {"0x3C7 1", 0x3C7},
+      {"0x3C7A;", 0x3C7A},
   };
   for (const int64_case &c : cases)
     EXPECT_EQ(parse_int64(c.text), c.value) << '"' << c.text << '"';
