@@ -12,8 +12,8 @@ exactly as a C host does and gives back the record as frozen dataclasses::
     for command in config.commands:
         print(command.section, command.kind, command.values)
 
-check(), format_text() and diff() run the installed tools (the package
-quelmix-config-tools) through their machine interfaces.
+check(), check_all(), format_text() and diff() run the installed tools (the
+package quelmix-config-tools) through their machine interfaces.
 
 The library is found by its SONAME, or at the path named by the environment
 variable QUELMIX_CONFIG_PARSER_LIBRARY, or at a path given to Library().
@@ -27,15 +27,15 @@ from ._record import Camera, Command, Config, Control, Result
 from ._tools import (CheckReport, CheckResult, CommandChange, CommandSide,
                      ControlChange, Diagnostic, Diff, DiffFile, FieldChange,
                      Formatted, SectionChanges, ToolError, ToolNotFoundError,
-                     check, diff, format_text)
+                     check, check_all, diff, format_text)
 
 __all__ = [
     "Camera", "CheckReport", "CheckResult", "Command", "CommandChange",
     "CommandSide", "Config", "Control", "ControlChange", "Diagnostic", "Diff",
     "DiffFile", "FieldChange", "Formatted", "LIBRARY_VARIABLE", "Library",
     "LibraryError", "Result", "SONAME", "SectionChanges", "ToolError",
-    "ToolNotFoundError", "check", "default_library", "diff", "format_text",
-    "load", "loads",
+    "ToolNotFoundError", "check", "check_all", "default_library", "diff",
+    "format_text", "load", "loads",
 ]
 
 open_default_at_import()

@@ -4,6 +4,7 @@ their machine interfaces (the checker's and the record diff's --json, the
 formatter's standard input and output), answered as dataclasses."""
 from __future__ import annotations
 
+import errno
 import json
 import os
 import shutil
@@ -136,16 +137,7 @@ def _config_from_json(document: Dict[str, Any]) -> Config:
                   controls)
 
 
-def check(path: PathArg, *, warnings: bool = True) -> CheckReport:
-    """Runs ``quelmix-config-check --json`` on the file at `path`.
-
-    `warnings` False asks for errors only (the checker's -w). Raises
-    ToolNotFoundError when the checker is not installed and ToolError when
-    it cannot open or read the file."""
-    arguments = ["--json"] + ([] if warnings else ["-w"])
-    out = _run("quelmix-config-check",
-               [*arguments, "--", _path_argument(path)], (0, 1))
-    document = json.loads(out)
+def _report_from_json(document: Dict[str, Any]) -> CheckReport:
     result = document["result"]
     return CheckReport(
         document["file"],
@@ -155,6 +147,65 @@ def check(path: PathArg, *, warnings: bool = True) -> CheckReport:
         tuple(Diagnostic(d["severity"], d["line"], d["column"], d["kind"],
                          d["message"], d.get("hint"))
               for d in document["diagnostics"]))
+
+
+def _checker_arguments(warnings: bool, config: Optional[PathArg],
+                       isolated: bool) -> List[Union[str, bytes]]:
+    arguments: List[Union[str, bytes]] = ["--json"]
+    if not warnings:
+        arguments.append("-w")
+    if config is not None:
+        arguments.append(b"--config=" + os.fsencode(config))
+    if isolated:
+        arguments.append("--isolated")
+    return arguments
+
+
+def _run_checker(paths: Sequence[PathArg], warnings: bool,
+                 config: Optional[PathArg], isolated: bool) -> Any:
+    out = _run("quelmix-config-check",
+               [*_checker_arguments(warnings, config, isolated), "--",
+                *(_path_argument(path) for path in paths)], (0, 1))
+    return json.loads(out)
+
+
+def check(path: PathArg, *, warnings: bool = True,
+          config: Optional[PathArg] = None,
+          isolated: bool = False) -> CheckReport:
+    """Runs ``quelmix-config-check --json`` on the file at `path`.
+
+    `warnings` False asks for errors only (the checker's -w). The checker
+    takes its settings (warning kinds, command rules) from the nearest
+    ``quelmix.toml`` above the file, as on the command line; `config` names
+    a project file to take instead (``--config``) and `isolated` True reads
+    none (``--isolated``). Raises IsADirectoryError for a folder (check_all()
+    walks one), ToolNotFoundError when the checker is not installed and
+    ToolError when it cannot open or read the file or the project file."""
+    if os.path.isdir(path):
+        raise IsADirectoryError(
+            errno.EISDIR, "a folder: check_all() checks the files in it",
+            os.fsdecode(path))
+    document = _run_checker([path], warnings, config, isolated)
+    return _report_from_json(document)
+
+
+def check_all(*paths: PathArg, warnings: bool = True,
+              config: Optional[PathArg] = None,
+              isolated: bool = False) -> Tuple[CheckReport, ...]:
+    """Runs ``quelmix-config-check --json`` once on files and folders and
+    gives one report for each file checked, in the checker's order.
+
+    A folder is walked as the checker walks it: its ``*.cfg`` files (or
+    what the project file includes), without hidden folders, what git
+    ignores and what the project file excludes. The keywords are check()'s.
+    Raises ValueError without a path, ToolNotFoundError when the checker is
+    not installed and ToolError when a file, a folder or the project file
+    cannot be read."""
+    if not paths:
+        raise ValueError("check_all() needs a file or a folder")
+    document = _run_checker(paths, warnings, config, isolated)
+    documents = document if isinstance(document, list) else [document]
+    return tuple(_report_from_json(d) for d in documents)
 
 
 # --- the formatter ---------------------------------------------------------
@@ -209,6 +260,11 @@ class FieldChange:
     """The old file's line that set it (0: none)."""
     new_line: int
     """The new file's line that sets it (0: none)."""
+    old_spelled: Optional[str] = None
+    """The old value as the old file spells it (in decimal when no line set
+    it; None from a record diff too old to say)."""
+    new_spelled: Optional[str] = None
+    """The new value as the new file spells it (as `old_spelled`)."""
 
 
 @dataclass(frozen=True)
@@ -219,6 +275,8 @@ class CommandSide:
     """Its values."""
     line: int
     """Its line in that file."""
+    spelled: Tuple[str, ...] = ()
+    """Its values as that file spells them (``"0x0200"`` for 512)."""
 
 
 @dataclass(frozen=True)
@@ -259,6 +317,10 @@ class ControlChange:
     """The fields that differ."""
     code_diff: str
     """The code block's changes as a unified diff ("" for none)."""
+    old_line: int = 0
+    """The line of its header in the old file (0: inserted)."""
+    new_line: int = 0
+    """The line of its header in the new file (0: removed)."""
 
 
 @dataclass(frozen=True)
@@ -283,13 +345,15 @@ class Diff:
 
 def _field(f: Dict[str, Any]) -> FieldChange:
     return FieldChange(f["key"], f["field"], f["old"], f["new"],
-                       f.get("old_line", 0), f.get("new_line", 0))
+                       f.get("old_line", 0), f.get("new_line", 0),
+                       f.get("old_spelled"), f.get("new_spelled"))
 
 
 def _side(side: Optional[Dict[str, Any]]) -> Optional[CommandSide]:
     if side is None:
         return None
-    return CommandSide(tuple(side["values"]), side.get("line", 0))
+    return CommandSide(tuple(side["values"]), side.get("line", 0),
+                       tuple(side.get("spelled", ())))
 
 
 def _diff_from_json(d: Dict[str, Any]) -> Diff:
@@ -305,7 +369,8 @@ def _diff_from_json(d: Dict[str, Any]) -> Diff:
         None if order is None else (tuple(order["old"]), tuple(order["new"])),
         tuple(ControlChange(c["op"], c["old_name"], c["new_name"],
                             tuple(_field(f) for f in c["fields"]),
-                            c.get("code_diff", ""))
+                            c.get("code_diff", ""), c.get("old_line", 0),
+                            c.get("new_line", 0))
               for c in d["controls"]))
 
 
@@ -323,5 +388,5 @@ __all__: List[str] = [
     "CheckReport", "CheckResult", "CommandChange", "CommandSide",
     "ControlChange", "Diagnostic", "Diff", "DiffFile", "FieldChange",
     "Formatted", "SectionChanges", "ToolError", "ToolNotFoundError", "check",
-    "diff", "format_text",
+    "check_all", "diff", "format_text",
 ]

@@ -122,3 +122,80 @@ def test_a_missing_tool_names_the_package(tmp_path, monkeypatch, call):
     with pytest.raises(q.ToolNotFoundError) as caught:
         call()
     assert "quelmix-config-tools" in str(caught.value)
+
+
+RULED = b"[register parameter]\nREG = 0x3008, 0x82, 1\n"
+RULE = b"[commands]\nREG = 2\n"
+
+
+@pytest.mark.parametrize("keywords, rule_reported", [
+    ({}, True),
+    ({"isolated": True}, False),
+    ({"config": "elsewhere.toml"}, False),
+])
+def test_check_takes_the_project_file_as_the_checker_does(
+        tmp_path, keywords, rule_reported):
+    (tmp_path / "quelmix.toml").write_bytes(RULE)
+    (tmp_path / "elsewhere.toml").write_bytes(b"[commands]\nREG = 3\n")
+    (tmp_path / "a.cfg").write_bytes(RULED)
+    if "config" in keywords:
+        keywords = {"config": tmp_path / keywords["config"]}
+    report = q.check(tmp_path / "a.cfg", **keywords)
+    kinds = [(d.kind, d.line) for d in report.warnings]
+    assert kinds == ([("command-rule", 2)] if rule_reported else [])
+
+
+def test_check_of_a_bad_project_file_raises_with_its_place(tmp_path):
+    (tmp_path / "quelmix.toml").write_bytes(
+        b"[warnings]\nno-such-kind = \"off\"\n")
+    (tmp_path / "a.cfg").write_bytes(RULED)
+    with pytest.raises(q.ToolError) as caught:
+        q.check(tmp_path / "a.cfg")
+    assert "quelmix.toml:2:1" in str(caught.value)
+    assert q.check(tmp_path / "a.cfg", isolated=True).result.ok
+
+
+def test_check_all_walks_folders_as_the_checker_does(tmp_path):
+    (tmp_path / "quelmix.toml").write_bytes(b'exclude = ["old"]\n')
+    for name in ("b.cfg", "sub/a.cfg", "old/c.cfg", ".hidden/d.cfg", "e.txt"):
+        (tmp_path / name).parent.mkdir(parents=True, exist_ok=True)
+        (tmp_path / name).write_bytes(RULED)
+    (tmp_path / "sub" / "bad.cfg").write_bytes(b"[camera parameter\n")
+    reports = q.check_all(tmp_path, SAMPLE)
+    names = [os.path.relpath(r.file, tmp_path) for r in reports[:-1]]
+    assert names == ["b.cfg", "sub/a.cfg", "sub/bad.cfg"]
+    assert [r.result.ok for r in reports] == [True, True, False, True]
+    assert reports[2].result.line == 1
+    assert reports[-1].config == q.load(SAMPLE)
+    assert q.check_all(tmp_path / "sub" / "a.cfg")[0].config == \
+        q.load(tmp_path / "sub" / "a.cfg")
+    assert q.check_all(tmp_path / "old") == ()
+
+
+def test_check_of_a_folder_points_to_check_all(tmp_path):
+    with pytest.raises(IsADirectoryError) as caught:
+        q.check(tmp_path)
+    assert "check_all" in str(caught.value)
+    with pytest.raises(ValueError):
+        q.check_all()
+
+
+def test_diff_shows_values_as_each_file_spells_them(tmp_path):
+    old, new = tmp_path / "old.cfg", tmp_path / "new.cfg"
+    old.write_bytes(b"[register parameter]\nREG = 0x0200, 0x0004\n"
+                    b"[control parameter]\nCTRL_NAME = a\nMAX_VALUE = 0x10\n")
+    new.write_bytes(b"[register parameter]\nREG = 0x0200, 5\n\n"
+                    b"[control parameter]\nCTRL_NAME = a\n\nMAX_VALUE = 16\n"
+                    b"STEP = 1\n")
+    d = q.diff(old, new)
+    (section,) = d.commands
+    (change,) = section.changes
+    assert change.op == "change"
+    assert (change.old.spelled, change.new.spelled) == (("0x0200", "0x0004"),
+                                                         ("0x0200", "5"))
+    assert (change.old.values, change.new.values) == ((512, 4), (512, 5))
+    (control,) = d.controls
+    assert (control.old_line, control.new_line) == (3, 4)
+    (step,) = [f for f in control.fields if f.key == "STEP"]
+    assert (step.old_spelled, step.new_spelled) == ("0", "1")
+    assert (step.old_line, step.new_line) == (0, 8)
