@@ -237,6 +237,11 @@ TEST(Diagnostics, AHeaderWithoutItsBracketIsNamedAsTheCause) {
        2,
        "\"register parameter\"",
        {3}},
+      // Before any header, the lines' keys are read before any section.
+      {"[board parameter\nREG = 1, 2\nTYPE = x\n[camera parameter]\nREG = 1\n",
+       1,
+       "before any section header",
+       {2, 3}},
   };
   for (const open_header_case &c : cases) {
     const checked_text checked = check(c.text);

@@ -377,11 +377,12 @@ void on_warning_unguarded(void *user, const load_warning &warning) {
        (key_complaint || warning.kind == warning_kind::key_before_section)))
     return;
   warning_text text = describe_warning(warning);
-  if (e.open_header_line > 0 && key_complaint)
+  if (e.open_header_line > 0 &&
+      (key_complaint || warning.kind == warning_kind::key_before_section))
     text.hint = "the header on line " + std::to_string(e.open_header_line) +
-                " has no closing \"]\", so this line is read in " +
-                (e.header_seen ? "section " + quoted(e.section)
-                               : std::string("no section"));
+                " has no closing \"]\", so this line is read " +
+                (e.header_seen ? "in section " + quoted(e.section)
+                               : std::string("before any section header"));
   std::size_t offset = event_offset(e);
   if (warning.kind == warning_kind::value_cut)
     offset = e.offset_in_line(e.current.value.begin) + warning.count;
