@@ -87,6 +87,19 @@ TEST(CheckFolderStatistics, CountsEachKindReported) {
   EXPECT_EQ(check(tree.root()).out.find("unknown-key ("), std::string::npos);
 }
 
+// Beside a document on standard output, the counts go to standard error.
+TEST(CheckFolderStatistics, GoToStandardErrorBesideADocument) {
+  const scratch_tree tree({{"a.cfg", WARNED}, {"b.cfg", WARNED}});
+  for (const char *format : {"--json", "--format=sarif", "--format=github"}) {
+    const tool_run r =
+        check(std::string(format) + " --statistics " + tree.root());
+    EXPECT_EQ(r.out, check(std::string(format) + " " + tree.root()).out)
+        << format;
+    EXPECT_NE(r.err.find("     2  unknown-key (warning)"), std::string::npos)
+        << format << r.err;
+  }
+}
+
 // JSON over a folder is an array, whatever the number of files.
 TEST(CheckFolderStatistics, JsonOverAFolderIsAnArray) {
   const scratch_tree tree({{"a.cfg", CLEAN}});

@@ -248,13 +248,14 @@ int report_walk_problems(const walked &found) {
 }
 
 // The closing line after several files (or a folder), and the counts per
-// kind when asked.
+// kind when asked: on standard error when standard output holds a document.
 void report_run(const checker_options &options, const walked &found,
                 const run_tally &tally) {
-  if (options.format != report_format::gcc)
-    return;
+  const bool document = options.format != report_format::gcc;
   if (options.statistics)
-    std::fputs(statistics(tally).c_str(), stdout);
+    std::fputs(statistics(tally).c_str(), document ? stderr : stdout);
+  if (document)
+    return;
   if (!options.quiet && (found.folders || found.files.size() > 1))
     std::printf("%s\n", closing_line(tally).c_str());
 }
