@@ -196,7 +196,17 @@ INSTANTIATE_TEST_SUITE_P(
         precedence_case{"werror_makes_every_shown_kind_an_error",
                         "-Werror",
                         "a.cfg",
-                        {{"unknown-key", "off"}, {"nul-byte", "error"}}}),
+                        {{"unknown-key", "off"}, {"nul-byte", "error"}}},
+        precedence_case{"no_error_for_a_kind_holds_under_werror",
+                        "-Werror -Wno-error=nul-byte -Wno-error=leading-zero",
+                        "a.cfg",
+                        {{"nul-byte", "on"},
+                         {"leading-zero", "on"},
+                         {"long-line", "error"}}},
+        precedence_case{"werror_for_a_kind_takes_back_no_error",
+                        "-Wno-error=nul-byte -Werror -Werror=nul-byte",
+                        "a.cfg",
+                        {{"nul-byte", "error"}, {"long-line", "error"}}}),
     [](const auto &tested) { return std::string(tested.param.name); });
 
 // The project drives the checker: its choices, its rules, its walk.

@@ -21,6 +21,7 @@ bool is_file(const std::string &path) {
 void apply(warning_options &w, diagnostic_kind kind, kind_choice choice) {
   w.disabled.erase(kind);
   w.as_errors.erase(kind);
+  w.not_errors.erase(kind);
   if (choice == kind_choice::off)
     w.disabled.insert(kind);
   else if (choice == kind_choice::error)
@@ -138,7 +139,7 @@ walk_choices project_walk_choices(project_finder &finder) {
 kind_choice choice_for(const warning_options &w, diagnostic_kind kind) {
   if (!w.warnings || w.disabled.count(kind) != 0)
     return kind_choice::off;
-  if (w.errors || w.as_errors.count(kind) != 0)
+  if (w.fails_as(kind))
     return kind_choice::error;
   return kind_choice::on;
 }

@@ -34,8 +34,10 @@ bool apply_warning_option(warning_options &options, std::string_view option) {
       return false;
     if (negated) {
       options.as_errors.erase(*kind);
+      options.not_errors.insert(*kind);
     } else {
       options.as_errors.insert(*kind);
+      options.not_errors.erase(*kind);
       options.disabled.erase(*kind);
     }
     return true;

@@ -12,20 +12,25 @@
 namespace quelmix::tools {
 
 struct warning_options {
-  bool warnings = true;                // -w turns them all off, -W on again
-  bool errors = false;                 // -Werror: warnings fail the check too
-  std::set<diagnostic_kind> disabled;  // -Wno-KIND
-  std::set<diagnostic_kind> as_errors; // -Werror=KIND
+  bool warnings = true;                 // -w turns them all off, -W on again
+  bool errors = false;                  // -Werror: warnings fail the check too
+  std::set<diagnostic_kind> disabled;   // -Wno-KIND
+  std::set<diagnostic_kind> as_errors;  // -Werror=KIND
+  std::set<diagnostic_kind> not_errors; // -Wno-error=KIND, -Werror or not
 
   // Reported at all (errors always are).
   bool shown(const diagnostic &d) const {
     return d.level() == severity::error ||
            (warnings && disabled.count(d.kind) == 0);
   }
+  // A warning of `kind`, when reported, fails the check.
+  bool fails_as(diagnostic_kind kind) const {
+    return as_errors.count(kind) != 0 ||
+           (errors && not_errors.count(kind) == 0);
+  }
   // Reported, and failing the check.
   bool fails(const diagnostic &d) const {
-    return d.level() == severity::error ||
-           (shown(d) && (errors || as_errors.count(d.kind) != 0));
+    return d.level() == severity::error || (shown(d) && fails_as(d.kind));
   }
 };
 
