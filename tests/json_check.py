@@ -121,6 +121,23 @@ with tempfile.TemporaryDirectory() as tmp:
     kinds = json_of(hinted)["diagnostics"]
     check(len(kinds) == 1 and kinds[0]["kind"] == "unknown-key" and
           "I2C_ADDR" in kinds[0]["hint"], "hint in diagnostics")
+    check("fails" not in kinds[0], "a warning that does not fail says nothing")
+    # A warning made an error says that it fails the check; others do not.
+    with open(os.path.join(tmp, "two.cfg"), "wb") as f:
+        f.write(b"[camera parameter]\nI2CADDR = 1\nI2C_ADDR = 010\n")
+    for options, failing in (([], []),
+                             (["-Werror"], ["unknown-key", "leading-zero"]),
+                             (["-Werror=leading-zero"], ["leading-zero"]),
+                             (["-Werror", "-Wno-error=unknown-key"],
+                              ["leading-zero"])):
+        done = run("--json", *options, os.path.join(tmp, "two.cfg"))
+        shown = json.loads(done.stdout)["diagnostics"]
+        check(sorted(d["kind"] for d in shown) ==
+              ["leading-zero", "unknown-key"], "both shown %s" % options)
+        check([d["kind"] for d in shown if d.get("fails") is True] ==
+              [k for k in ("unknown-key", "leading-zero") if k in failing],
+              "fails %s" % options)
+        check(done.returncode == (1 if failing else 0), "status %s" % options)
     off = json.loads(run("--json", "-Wno-unknown-key", hinted).stdout)
     check(off["diagnostics"] == [] and off["warnings"] == [],
           "a kind switched off")

@@ -78,6 +78,9 @@ class Diagnostic:
     """What is wrong."""
     hint: Optional[str]
     """How to put it right, where the checker has one."""
+    fails: bool = False
+    """True for a warning that fails the check (made an error by -Werror,
+    -Werror=KIND or the project file); errors always fail it."""
 
 
 @dataclass(frozen=True)
@@ -119,6 +122,13 @@ class CheckReport:
         """The diagnostics that are errors."""
         return tuple(d for d in self.diagnostics if d.severity == "error")
 
+    @property
+    def failed(self) -> bool:
+        """True when the checker fails the file (exit status 1): a bad line,
+        or a warning the settings make an error."""
+        return (not self.result.ok or bool(self.errors) or
+                any(d.fails for d in self.diagnostics))
+
 
 def _config_from_json(document: Dict[str, Any]) -> Config:
     camera = Camera(**{name: document["camera"][name] for name in (
@@ -145,7 +155,7 @@ def _report_from_json(document: Dict[str, Any]) -> CheckReport:
                     result.get("reason")),
         _config_from_json(document),
         tuple(Diagnostic(d["severity"], d["line"], d["column"], d["kind"],
-                         d["message"], d.get("hint"))
+                         d["message"], d.get("hint"), d.get("fails", False))
               for d in document["diagnostics"]))
 
 

@@ -199,3 +199,29 @@ def test_diff_shows_values_as_each_file_spells_them(tmp_path):
     (step,) = [f for f in control.fields if f.key == "STEP"]
     assert (step.old_spelled, step.new_spelled) == ("0", "1")
     assert (step.old_line, step.new_line) == (0, 8)
+
+
+@pytest.mark.parametrize("project, options, failing", [
+    (None, {}, []),
+    (b'[warnings]\nleading-zero = "error"\n', {}, ["leading-zero"]),
+    (b'[warnings]\nleading-zero = "error"\n', {"isolated": True}, []),
+    (b'[warnings]\nall = "error"\n', {}, ["unknown-key", "leading-zero"]),
+])
+def test_check_says_which_warnings_fail_it(tmp_path, project, options,
+                                           failing):
+    if project is not None:
+        (tmp_path / "quelmix.toml").write_bytes(project)
+    path = tmp_path / "a.cfg"
+    path.write_bytes(b"[camera parameter]\nI2CADDR = 1\nI2C_ADDR = 010\n")
+    report = q.check(path, **options)
+    assert [d.kind for d in report.warnings] == ["unknown-key",
+                                                 "leading-zero"]
+    assert [d.kind for d in report.diagnostics if d.fails] == failing
+    assert report.result.ok and report.errors == ()
+    assert report.failed == bool(failing)
+    tool = os.path.join(os.environ["QUELMIX_CONFIG_TOOLS"],
+                        "quelmix-config-check")
+    arguments = ["--isolated"] if options.get("isolated") else []
+    status = subprocess.run([tool, "-q", *arguments, str(path)],
+                            capture_output=True).returncode
+    assert status == (1 if failing else 0)

@@ -124,7 +124,9 @@ void append_control(std::string &out, const control_entry &k) {
   control.text_or_null("code", k.code);
 }
 
-void append_diagnostic(std::string &out, const diagnostic *d) {
+// `fails`: a warning the settings make fail the check (-Werror, -Werror=KIND,
+// the project file's "error"), so that a script sees why the check failed.
+void append_diagnostic(std::string &out, const diagnostic *d, bool fails) {
   object_writer item(out);
   item.text("severity", d->level() == severity::error ? "error" : "warning");
   item.number("line", d->line);
@@ -133,6 +135,8 @@ void append_diagnostic(std::string &out, const diagnostic *d) {
   item.text("message", d->message);
   if (!d->hint.empty())
     item.text("hint", d->hint);
+  if (fails && d->level() == severity::warning)
+    item.boolean("fails", true);
 }
 
 void append_warning(std::string &out, const diagnostic *d) {
@@ -168,6 +172,7 @@ void append_list(std::string &out, std::FILE *to, const T *items,
 void write_record_json(std::FILE *to, std::string_view name,
                        const checked_text &checked,
                        const std::vector<const diagnostic *> &shown,
+                       const warning_options &settings,
                        const camera_config &config) {
   std::vector<const diagnostic *> warnings;
   for (const diagnostic *d : shown)
@@ -184,7 +189,10 @@ void write_record_json(std::FILE *to, std::string_view name,
   out += ",\n  \"controls\": ";
   append_list(out, to, config.controls, config.controls_length, append_control);
   out += ",\n  \"diagnostics\": ";
-  append_list(out, to, shown.data(), shown.size(), append_diagnostic);
+  append_list(out, to, shown.data(), shown.size(),
+              [&settings](std::string &item, const diagnostic *d) {
+                append_diagnostic(item, d, settings.fails(*d));
+              });
   out += ",\n  \"warnings\": ";
   append_list(out, to, warnings.data(), warnings.size(), append_warning);
   out += "\n}";

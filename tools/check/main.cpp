@@ -219,7 +219,8 @@ int check_one(const char *path, const checker_options &base,
 
   switch (options.format) {
   case report_format::json:
-    write_record_json(stdout, f.name, f.checked, f.kept, f.config);
+    write_record_json(stdout, f.name, f.checked, f.kept, options.warnings,
+                      f.config);
     break;
   case report_format::sarif:
     sarif.add_file(f.name, f.bytes, f.kept);
