@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 """The Python examples of README.md and docs/python.md, run as they stand:
 each block marked as checked by this file runs in the source tree without
-an error, and the build-tree set-up prints what the page says it prints."""
+an error, and each page's build-tree set-up prints what it says it prints."""
 import os
 import re
 import subprocess
@@ -54,8 +54,9 @@ def test_each_page_has_a_python_example_that_runs(page):
         assert "QX-720P sensor board" in done.stdout
 
 
-def test_the_build_tree_set_up_runs_as_written():
-    (text,) = [text for language, text in marked_blocks("docs/python.md")
+@pytest.mark.parametrize("page", PAGES)
+def test_the_build_tree_set_up_runs_as_written(page):
+    (text,) = [text for language, text in marked_blocks(page)
                if language == "sh"]
     # The page's build folder is ./build; this build's may be another.
     assert "$PWD/build/" in text
