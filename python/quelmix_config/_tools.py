@@ -55,8 +55,10 @@ def _run(name: str, arguments: Sequence[Union[str, bytes]],
 
 
 def _path_argument(path: PathArg) -> bytes:
-    # "--" ends the options, so a file named "-x" stays a file.
-    return os.fsencode(path)
+    # "--" ends the options, so a file named "-x" stays a file; "-" would
+    # still be standard input (this process's), so the file goes as "./-".
+    name = os.fsencode(path)
+    return b"./-" if name == b"-" else name
 
 
 # --- the checker -----------------------------------------------------------

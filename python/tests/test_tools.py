@@ -225,3 +225,15 @@ def test_check_says_which_warnings_fail_it(tmp_path, project, options,
     status = subprocess.run([tool, "-q", *arguments, str(path)],
                             capture_output=True).returncode
     assert status == (1 if failing else 0)
+
+
+def test_a_file_named_dash_is_a_file(tmp_path, monkeypatch):
+    monkeypatch.chdir(tmp_path)
+    (tmp_path / "-").write_bytes(b"[camera parameter]\nTYPE = dash\n")
+    (tmp_path / "-x").write_bytes(b"[camera parameter]\nTYPE = x\n")
+    assert q.check("-").config.camera.type == "dash"
+    assert q.check("-x").config.camera.type == "x"
+    (report,) = q.check_all("-")
+    assert report.config.camera.type == "dash"
+    d = q.diff("-", "-x")
+    assert [(f.old, f.new) for f in d.camera] == [("dash", "x")]
