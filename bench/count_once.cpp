@@ -45,8 +45,8 @@ extern "C" __attribute__((noinline)) int run_load(const char *path) {
   return result;
 }
 
-// The same load with every line through the general path: the parser and
-// the handler without the command-line shortcut.
+// The same load with the handler called through its pointer, as the tools'
+// analyses call it, rather than compiled into the parse loop.
 extern "C" __attribute__((noinline)) int run_general(const char *path) {
   camera_config config;
   std::memset(&config, 0, sizeof config);

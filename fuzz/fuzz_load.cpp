@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
     return 0;
   if (size == 0)
     std::fgetc(stream); // an empty input: leave nothing to read
-  // The export's own path: the handler with its command-line shortcut.
+  // The export's own path: the loader's events compiled into the parse loop.
   camera_config config{};
   const quelmix::load_report report =
       quelmix::load_config_stream(stream, &config);

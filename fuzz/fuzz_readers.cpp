@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The same bytes through every reader must give the same events and record:
-// the block reader against std::fgets on a stream, the loader's command-line
-// shortcut against the general path, and, up to the first NUL (where a
-// string ends), the string reader against the block reader.
+// the block reader against std::fgets on a stream, the library's own load
+// (the loader's events compiled into the parse loop) against the handler
+// called through its pointer, and, up to the first NUL (where a string
+// ends), the string reader against the block reader.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -39,21 +40,25 @@ void load_with_fgets(const std::string &bytes, loaded &out) {
   std::fclose(stream);
 }
 
-void load_with_blocks(const std::string &bytes, loaded &out,
-                      quelmix::line_shortcut shortcut = nullptr) {
+void load_with_blocks(const std::string &bytes, loaded &out) {
   std::FILE *stream = open_bytes(bytes);
   quelmix::load_context context{&out.config};
-  out.result = quelmix::parse_config_stream(stream, quelmix::config_handler,
-                                            &context, nullptr, shortcut);
+  out.result =
+      quelmix::parse_config_stream(stream, quelmix::config_handler, &context);
   quelmix::finish_load(context);
+  std::fclose(stream);
+}
+
+void load_as_the_library(const std::string &bytes, loaded &out) {
+  std::FILE *stream = open_bytes(bytes);
+  out.result = quelmix::load_config_stream(stream, &out.config).parse.line;
   std::fclose(stream);
 }
 
 void load_with_string(const std::string &bytes, loaded &out) {
   quelmix::load_context context{&out.config};
-  out.result = quelmix::parse_config_string(
-      bytes.c_str(), quelmix::config_handler, &context, nullptr,
-      quelmix::take_command_line);
+  out.result = quelmix::parse_config_string(bytes.c_str(),
+                                            quelmix::config_handler, &context);
   quelmix::finish_load(context);
 }
 
@@ -73,10 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   load_with_fgets(bytes, by_fgets);
   load_with_blocks(bytes, by_blocks);
   require_same(by_fgets, by_blocks);
-  // The loader's one-pass shortcut for command lines changes nothing.
-  loaded by_shortcut;
-  load_with_blocks(bytes, by_shortcut, quelmix::take_command_line);
-  require_same(by_shortcut, by_blocks);
+  loaded by_library;
+  load_as_the_library(bytes, by_library);
+  require_same(by_library, by_blocks);
 
   const std::string text = bytes.substr(0, std::strlen(bytes.c_str()));
   loaded by_string, by_text_blocks;

@@ -120,5 +120,25 @@ TEST(WordScan, PlainLinesParseAsEveryOther) {
   expect_blocks_read_as_fgets(file.path());
 }
 
+// The block reader's newline search against memchr, for every length up to
+// past two vectors and every position of the newline (or none), in storage
+// exactly as long as the bytes searched, with newline-free neighbours that
+// are no less likely to trip a wrong comparison.
+TEST(WordScan, FindsTheNewlineMemchrFinds) {
+  for (std::size_t length = 0; length <= 40; ++length) {
+    for (std::size_t at = 0; at <= length; ++at) {
+      for (char filler : {'x', '\x0B', '\x8A', '\0'}) {
+        std::vector<char> bytes(length, filler);
+        if (at < length)
+          bytes[at] = '\n';
+        char *p = bytes.data();
+        const void *expected = std::memchr(p, '\n', length);
+        EXPECT_EQ(find_newline(p, length), expected)
+            << "length " << length << ", newline at " << at;
+      }
+    }
+  }
+}
+
 } // namespace
 } // namespace quelmix::test

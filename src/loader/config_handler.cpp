@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "loader/command_list.hpp"
+#include "loader/load_events.hpp"
 #include "loader/loader.hpp"
 
 #include <cstring>
@@ -12,6 +12,10 @@ namespace {
 load_error handle_section_start(load_context &context,
                                 const char *section) noexcept {
   context.section_code = lookup_code(section_table.data(), section);
+  context.takes_commands_unheard =
+      context.observer == nullptr &&
+      schema::keys_of_section(context.section_code) ==
+          schema::record_kind::command;
   context.header_seen = true;
   if (context.section_code == 0)
     warn(context, warning_kind::unknown_section, section, nullptr);
@@ -63,19 +67,14 @@ void tell_account(load_context &context, load_error error) noexcept {
 
 } // namespace
 
-namespace {
-
 void note_refusal(load_context &context, load_error error) noexcept {
   if (context.first_error == load_error::none)
     context.first_error = error;
   context.last_error = error;
 }
 
-// Every event but the commonest, out of line, so that the command line's
-// path keeps a small frame.
-[[gnu::noinline]] int handle_event(load_context *context, const char *section,
-                                   const char *name,
-                                   const char *value) noexcept {
+int handle_event(load_context *context, const char *section, const char *name,
+                 const char *value) noexcept {
   load_error error = load_error::no_record;
   if (context != nullptr && context->config != nullptr) {
     error = (name == nullptr && value == nullptr)
@@ -91,24 +90,11 @@ void note_refusal(load_context &context, load_error error) noexcept {
   return 0;
 }
 
-} // namespace
-
 int config_handler(void *user, const char *section, const char *name,
                    const char *value) noexcept {
-  auto *context = static_cast<load_context *>(user);
-  // The commonest event of a large file: a key of a board or register
-  // section, in a load nobody listens to.
-  if (context != nullptr && name != nullptr && context->observer == nullptr &&
-      context->config != nullptr &&
-      schema::keys_of_section(context->section_code) ==
-          schema::record_kind::command) {
-    const load_error error = append_command(*context, section, name, value);
-    if (error == load_error::none) [[likely]]
-      return 1;
-    note_refusal(*context, error);
-    return 0;
-  }
-  return handle_event(context, section, name, value);
+  if (user == nullptr)
+    return handle_event(nullptr, section, name, value);
+  return load_events::call(config_handler, user, section, name, value);
 }
 
 [[gnu::noinline]] void tell_observer(load_context &context, warning_kind kind,

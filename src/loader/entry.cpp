@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The library's one export and the loads behind it.
+#include "loader/load_events.hpp"
 #include "loader/loader.hpp"
+#include "parser/parse_loop.hpp"
 
 namespace quelmix {
 namespace {
@@ -12,16 +14,15 @@ load_report finish(const load_context &context, const parse_outcome &parse) {
   return report;
 }
 
-// Runs `parse` (a parse_config_* function) over `input` with the handler,
-// and its one-pass shortcut for command lines when nobody listens.
+// Runs `parse` (parse_file_with or parse_stream_with, given the loader's
+// own delivery) over `input`.
 template <typename Parse, typename Input>
 load_report load(Parse parse, Input input, camera_config *config,
                  const load_observer *observer) noexcept {
   parse_outcome outcome;
   load_context context{config};
   context.observer = observer;
-  parse(input, config_handler, &context, &outcome,
-        observer == nullptr ? take_command_line : nullptr);
+  parse(input, config_handler, &context, &outcome);
   finish_load(context);
   return finish(context, outcome);
 }
@@ -30,12 +31,13 @@ load_report load(Parse parse, Input input, camera_config *config,
 
 load_report load_config_file(const char *path, camera_config *config,
                              const load_observer *observer) noexcept {
-  return load(parse_config_file, path, config, observer);
+  return load(parse_loop::parse_file_with<load_events>, path, config, observer);
 }
 
 load_report load_config_stream(std::FILE *stream, camera_config *config,
                                const load_observer *observer) noexcept {
-  return load(parse_config_stream, stream, config, observer);
+  return load(parse_loop::parse_stream_with<load_events>, stream, config,
+              observer);
 }
 
 } // namespace quelmix

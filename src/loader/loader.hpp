@@ -96,6 +96,9 @@ struct load_context {
   // Code of the current section, looked up once at its section start (0 for
   // sections the loader does not know); entries use it from there on.
   std::uint32_t section_code = 0;
+  // The current section takes commands and nobody listens: its key lines
+  // go straight to append_command (set at each section start).
+  bool takes_commands_unheard = false;
   // The current control section has its control_entry; false
   // when the control could not be allocated, so its keys go nowhere rather
   // than into the control before it.
@@ -172,13 +175,6 @@ inline void warn(load_context &context, warning_kind kind, const char *section,
 // takes in or ignores, 0 when it refuses one (see load_error).
 int config_handler(void *user, const char *section, const char *name,
                    const char *value) noexcept;
-
-// The handler's line shortcut (see line_shortcut): a command line of a
-// board or register section read, split, converted and
-// stored in one pass. It takes only lines whose every byte it is sure of
-// and leaves the rest, unchanged, to the parser. Only for loads nobody
-// listens to: the shortcut reports nothing.
-int take_command_line(void *user, char *line) noexcept;
 
 // The command list's room. Within a call `command_capacity` says how many
 // entries it holds; the rule's capacity for `count` is at most count +

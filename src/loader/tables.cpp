@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "loader/tables.hpp"
 
+#include <cstring>
+
 namespace quelmix {
 
-// The names are short and most lookups hit early, so a byte loop beats a
-// call to strcmp per entry; the table's lengths spare a strlen.
+// Many names share a long prefix ("register parameter", "register
+// parameter||dev2"), so the lengths are compared first: one strlen, and
+// the bytes of a name only where its length matches.
 std::uint32_t lookup_code(const name_code *table, const char *name) noexcept {
-  for (; !table->name.empty(); ++table) {
-    const std::string_view known = table->name;
-    std::size_t i = 0;
-    while (i < known.size() && known[i] == name[i])
-      ++i;
-    if (i == known.size() && name[i] == '\0')
+  const std::size_t length = std::strlen(name);
+  for (; !table->name.empty(); ++table)
+    if (table->name.size() == length &&
+        std::memcmp(table->name.data(), name, length) == 0)
       return table->code;
-  }
   return 0;
 }
 

@@ -12,6 +12,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace quelmix {
 
 using line_reader = char *(*)(char *buffer, int size, void *source);
@@ -104,6 +108,26 @@ inline bool is_plain(block_source &blocks, const line_text &line) noexcept {
          next_mark(blocks, blocks.next_slash, '/', from) > to;
 }
 
+// The first newline of the `size` bytes at `p`, or null. Most lines are
+// short: sixteen bytes are compared at a time where the machine has SSE2
+// (every x86-64 does), inline, which costs a short line less than a call
+// of memchr; loads stay inside the bytes given, and the last few go to
+// memchr.
+inline char *find_newline(char *p, std::size_t size) noexcept {
+  std::size_t at = 0;
+#if defined(__SSE2__)
+  const __m128i newline = _mm_set1_epi8('\n');
+  for (; size - at >= 16; at += 16) {
+    const __m128i bytes =
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + at));
+    const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, newline));
+    if (found != 0)
+      return p + at + __builtin_ctz(static_cast<unsigned>(found));
+  }
+#endif
+  return static_cast<char *>(std::memchr(p + at, '\n', size - at));
+}
+
 // read_block_line's common case inline, for the parser's own loop: a line
 // that lies whole in the block is handed out where it stands.
 inline line_text next_block_line(block_source &blocks, char *buffer,
@@ -113,9 +137,7 @@ inline line_text next_block_line(block_source &blocks, char *buffer,
   const std::size_t room = static_cast<std::size_t>(size) - 1;
   char *const line = blocks.block + blocks.begin;
   const std::size_t available = blocks.end - blocks.begin;
-  if (void *found =
-          std::memchr(line, '\n', available < room ? available : room)) {
-    char *newline = static_cast<char *>(found);
+  if (char *newline = find_newline(line, available < room ? available : room)) {
     *newline = '\0';
     const auto length = static_cast<std::size_t>(newline - line);
     blocks.begin += length + 1;

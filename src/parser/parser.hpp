@@ -24,13 +24,6 @@ namespace quelmix {
 using entry_handler = int (*)(void *user, const char *section, const char *name,
                               const char *value);
 
-// A handler's own shortcut for the lines it knows best: it gets every line
-// (after a byte-order mark is skipped, before anything else) with the
-// handler's `user`, and returns nonzero when it has taken the line in
-// exactly as the parser and handler would have, or zero, having changed
-// nothing, to let the parser read the line as usual.
-using line_shortcut = int (*)(void *user, char *line);
-
 inline constexpr int LINE_BUFFER_SIZE = 1024;
 inline constexpr int SECTION_NAME_SIZE = 50;
 inline constexpr const char *CODE_BLOCK_START = "======CODE_BLOCK_START======";
@@ -114,7 +107,6 @@ struct parse_outcome {
   parse_error error = parse_error::none;
   int system_error = 0; // errno of cannot_open / cannot_read
   // Set by the caller before the parse, kept by it: who hears every line.
-  // A parse with a listener takes no line shortcut.
   const parse_listener *listener = nullptr;
 };
 
@@ -122,25 +114,21 @@ struct parse_outcome {
 // bad line; an error never stops the parse. `outcome`, when given, receives
 // the reason too.
 int parse_lines(line_reader reader, void *source, entry_handler handler,
-                void *user, parse_outcome *outcome = nullptr,
-                line_shortcut shortcut = nullptr) noexcept;
+                void *user, parse_outcome *outcome = nullptr) noexcept;
 
 // Opens `path` for reading and parses it; -1 when it cannot be opened or
 // read (a null path included).
 int parse_config_file(const char *path, entry_handler handler, void *user,
-                      parse_outcome *outcome = nullptr,
-                      line_shortcut shortcut = nullptr) noexcept;
+                      parse_outcome *outcome = nullptr) noexcept;
 
 // Parses a stream the caller opened and will close; -1 on a read error.
 // The stream is read in 32 KiB blocks from the heap; when that block cannot
 // be had, line by line with std::fgets (the same events, slower).
 int parse_config_stream(std::FILE *stream, entry_handler handler, void *user,
-                        parse_outcome *outcome = nullptr,
-                        line_shortcut shortcut = nullptr) noexcept;
+                        parse_outcome *outcome = nullptr) noexcept;
 
 // Parses a terminated string.
 int parse_config_string(const char *text, entry_handler handler, void *user,
-                        parse_outcome *outcome = nullptr,
-                        line_shortcut shortcut = nullptr) noexcept;
+                        parse_outcome *outcome = nullptr) noexcept;
 
 } // namespace quelmix
