@@ -5,6 +5,7 @@
 // its end is a sanitizer's error).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -120,21 +121,35 @@ TEST(WordScan, PlainLinesParseAsEveryOther) {
   expect_blocks_read_as_fgets(file.path());
 }
 
-// The block reader's newline search against memchr, for every length up to
-// past two vectors and every position of the newline (or none), in storage
-// exactly as long as the bytes searched, with newline-free neighbours that
-// are no less likely to trip a wrong comparison.
-TEST(WordScan, FindsTheNewlineMemchrFinds) {
+// The block reader's line-end search against memchr, for every length up
+// to past two vectors, every position of the newline (or none) and of a
+// comment mark before or after it, in storage exactly as long as the bytes
+// searched: the newline it finds is memchr's, and a line it calls unmarked
+// holds no ";" and no "/".
+TEST(WordScan, FindsTheLineEndMemchrFinds) {
   for (std::size_t length = 0; length <= 40; ++length) {
     for (std::size_t at = 0; at <= length; ++at) {
-      for (char filler : {'x', '\x0B', '\x8A', '\0'}) {
-        std::vector<char> bytes(length, filler);
-        if (at < length)
-          bytes[at] = '\n';
-        char *p = bytes.data();
-        const void *expected = std::memchr(p, '\n', length);
-        EXPECT_EQ(find_newline(p, length), expected)
-            << "length " << length << ", newline at " << at;
+      for (std::size_t mark_at = 0; mark_at <= length; mark_at += 3) {
+        for (char mark : {';', '/', 'x'}) {
+          std::vector<char> bytes(length, at % 2 == 0 ? 'x' : '\x8A');
+          if (mark_at < length)
+            bytes[mark_at] = mark;
+          if (at < length)
+            bytes[at] = '\n';
+          char *p = bytes.data();
+          const auto *expected =
+              static_cast<char *>(std::memchr(p, '\n', length));
+          const line_end found = find_line_end(p, length);
+          ASSERT_EQ(found.newline, expected)
+              << "length " << length << ", newline at " << at;
+          const std::size_t line = expected ? expected - p : length;
+          const bool marked = std::find_if(p, p + line, [](char c) {
+                                return c == ';' || c == '/';
+                              }) != p + line;
+          if (marked)
+            EXPECT_TRUE(found.marked)
+                << "length " << length << ", mark at " << mark_at;
+        }
       }
     }
   }

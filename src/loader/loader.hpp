@@ -177,16 +177,18 @@ int config_handler(void *user, const char *section, const char *name,
                    const char *value) noexcept;
 
 // The command list's room. Within a call `command_capacity` says how many
-// entries it holds; the rule's capacity for `count` is at most count +
-// COMMAND_BLOCK, so a list with that much room needs nothing (the inline
-// common case). grow_commands makes room for entry `count` - 1 of a list
-// about to hold `count`; false when memory cannot be had.
+// entries it holds, always a multiple of COMMAND_BLOCK, as the rule's
+// capacity for `count` (the multiple of COMMAND_BLOCK above it) is: so the
+// rule holds for a list about to hold `count` exactly when `count` is below
+// the capacity, and such a list needs nothing (the inline common case).
+// grow_commands makes room for entry `count` - 1 of a list about to hold
+// `count`; false when memory cannot be had.
 inline constexpr std::uint32_t COMMAND_BLOCK = 100;
 bool grow_commands(load_context &context, std::uint32_t count) noexcept;
 
 inline bool has_room(const load_context &context,
                      std::uint64_t count) noexcept {
-  return count + COMMAND_BLOCK <= context.command_room;
+  return count < context.command_room;
 }
 
 inline bool reserve_command(load_context &context,

@@ -42,8 +42,6 @@ bool refill(block_source &source) noexcept {
     source.error_number = errno;
   }
   source.holds_nul = std::memchr(source.block, '\0', source.end) != nullptr;
-  source.next_semicolon = -1;
-  source.next_slash = -1;
   return source.end > 0;
 }
 

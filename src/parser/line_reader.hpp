@@ -46,11 +46,6 @@ struct block_source {
   // The block holds a NUL: its lines' lengths are then measured as strings
   // (one search per block keeps that off every other line).
   bool holds_nul = false;
-  // Where the next ";" and the next "/" stand in `block` (`end` when none
-  // is left), each searched for once per mark rather than once per line;
-  // -1 when not yet searched in this block.
-  std::ptrdiff_t next_semicolon = -1;
-  std::ptrdiff_t next_slash = -1;
 
   block_source(std::FILE *s, char *storage) noexcept
       : stream(s), block(storage) {}
@@ -74,58 +69,50 @@ char *copy_block_line(block_source &blocks, char *buffer, std::size_t room,
                       std::size_t &length) noexcept;
 
 // A line as the parser's own loop takes it: its text (null at the end of
-// input), its length as a string, and whether it lies in the block.
+// input), its length as a string, and whether it is known to be plain:
+// without ";" and "/", so that it can hold no comment.
 struct line_text {
   char *text;
   std::size_t length;
-  bool in_block;
+  bool plain;
 };
 
-// The offset of the first `mark` at or after `from` in the block (`end`
-// when there is none), remembered in `next` until a line passes it.
-inline std::ptrdiff_t next_mark(const block_source &blocks,
-                                std::ptrdiff_t &next, char mark,
-                                std::size_t from) noexcept {
-  if (next < static_cast<std::ptrdiff_t>(from)) {
-    const void *found =
-        std::memchr(blocks.block + from, mark, blocks.end - from);
-    next = found != nullptr ? static_cast<const char *>(found) - blocks.block
-                            : static_cast<std::ptrdiff_t>(blocks.end);
-  }
-  return next;
-}
+// Where a line ends, as the block reader finds it: the first newline of the
+// bytes searched (null when there is none), and whether a ";" or "/" may
+// stand before it (true whenever that was not looked at: such a line is
+// searched for its comment).
+struct line_end {
+  char *newline;
+  bool marked;
+};
 
-// Whether `line`, the latest line next_block_line delivered, is plain:
-// without ";" and "/", so that it can hold no comment. Asked of lines in
-// the order they come; a line that does not lie in the block is not known
-// to be plain.
-inline bool is_plain(block_source &blocks, const line_text &line) noexcept {
-  if (!line.in_block || blocks.holds_nul)
-    return false;
-  const auto from = static_cast<std::size_t>(line.text - blocks.block);
-  const auto to = static_cast<std::ptrdiff_t>(from + line.length);
-  return next_mark(blocks, blocks.next_semicolon, ';', from) > to &&
-         next_mark(blocks, blocks.next_slash, '/', from) > to;
-}
-
-// The first newline of the `size` bytes at `p`, or null. Most lines are
-// short: sixteen bytes are compared at a time where the machine has SSE2
-// (every x86-64 does), inline, which costs a short line less than a call
-// of memchr; loads stay inside the bytes given, and the last few go to
-// memchr.
-inline char *find_newline(char *p, std::size_t size) noexcept {
+// Most lines are short: where the machine has SSE2 (every x86-64 does),
+// sixteen bytes at a time are compared with the newline and the two comment
+// marks at once, inline, which costs a short line less than a call of
+// memchr. Loads stay inside the bytes given; the last few go to memchr.
+inline line_end find_line_end(char *p, std::size_t size) noexcept {
   std::size_t at = 0;
 #if defined(__SSE2__)
   const __m128i newline = _mm_set1_epi8('\n');
+  const __m128i semicolon = _mm_set1_epi8(';');
+  const __m128i slash = _mm_set1_epi8('/');
+  unsigned marked = 0;
   for (; size - at >= 16; at += 16) {
     const __m128i bytes =
         _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + at));
-    const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, newline));
-    if (found != 0)
-      return p + at + __builtin_ctz(static_cast<unsigned>(found));
+    const auto ends = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, newline)));
+    const auto marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+        _mm_cmpeq_epi8(bytes, semicolon), _mm_cmpeq_epi8(bytes, slash))));
+    if (ends != 0) {
+      const unsigned first = static_cast<unsigned>(__builtin_ctz(ends));
+      const unsigned before = (1u << first) - 1;
+      return {p + at + first, (marked | (marks & before)) != 0};
+    }
+    marked |= marks;
   }
 #endif
-  return static_cast<char *>(std::memchr(p + at, '\n', size - at));
+  return {static_cast<char *>(std::memchr(p + at, '\n', size - at)), true};
 }
 
 // read_block_line's common case inline, for the parser's own loop: a line
@@ -137,11 +124,15 @@ inline line_text next_block_line(block_source &blocks, char *buffer,
   const std::size_t room = static_cast<std::size_t>(size) - 1;
   char *const line = blocks.block + blocks.begin;
   const std::size_t available = blocks.end - blocks.begin;
-  if (char *newline = find_newline(line, available < room ? available : room)) {
+  const line_end found =
+      find_line_end(line, available < room ? available : room);
+  if (char *newline = found.newline) {
     *newline = '\0';
     const auto length = static_cast<std::size_t>(newline - line);
     blocks.begin += length + 1;
-    return {line, blocks.holds_nul ? std::strlen(line) : length, true};
+    if (blocks.holds_nul) [[unlikely]]
+      return {line, std::strlen(line), false};
+    return {line, length, !found.marked};
   }
   std::size_t length = 0;
   char *copied = copy_block_line(blocks, buffer, room, length);

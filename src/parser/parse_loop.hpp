@@ -437,7 +437,7 @@ template <typename Deliver, typename Read>
   default:
     break;
   }
-  handle_entry<Deliver>(state, text, end, read.plain(in));
+  handle_entry<Deliver>(state, text, end, in.plain);
 }
 
 inline std::int32_t reported_line(std::int64_t line) noexcept {
@@ -479,8 +479,7 @@ int parse_with(Read read, entry_handler handler, void *user,
 }
 
 // The parse loop's readers: `read(buffer, size)` gives the next line as
-// std::fgets would, with its length; `plain(line)` whether it is known to
-// hold no ";" and no "/".
+// std::fgets would, with its length and whether it is known to be plain.
 struct reader_lines {
   line_reader reader;
   void *source;
@@ -488,16 +487,12 @@ struct reader_lines {
     char *line = reader(buffer, size, source);
     return {line, line != nullptr ? std::strlen(line) : 0, false};
   }
-  static bool plain(const line_text &) noexcept { return false; }
 };
 
 struct block_lines {
   block_source &blocks;
   line_text operator()(char *buffer, int size) const noexcept {
     return next_block_line(blocks, buffer, size);
-  }
-  bool plain(const line_text &line) const noexcept {
-    return is_plain(blocks, line);
   }
 };
 
