@@ -131,7 +131,10 @@ TEST(WordScan, FindsTheLineEndMemchrFinds) {
     for (std::size_t at = 0; at <= length; ++at) {
       for (std::size_t mark_at = 0; mark_at <= length; mark_at += 3) {
         for (char mark : {';', '/', 'x'}) {
-          std::vector<char> bytes(length, at % 2 == 0 ? 'x' : '\x8A');
+          // At least one byte, so that even an empty search has a pointer
+          // (memchr's may not be null).
+          std::vector<char> bytes(std::max<std::size_t>(length, 1),
+                                  at % 2 == 0 ? 'x' : '\x8A');
           if (mark_at < length)
             bytes[mark_at] = mark;
           if (at < length)
