@@ -255,7 +255,9 @@ find_word_separator(char *text) noexcept {
 // when there is none) and the end of the name before it.
 [[gnu::noinline]] inline separated find_any_separator(char *text) noexcept {
   char *separator = find_stop(text, SEPARATOR_STOPS);
-  return {separator, text + trimmed_length(text, separator)};
+  return {separator,
+          text + trim_right({text, static_cast<std::size_t>(separator - text)})
+                     .size()};
 }
 
 // "name = value ; comment": the first "=" or ":" separates. `end` is the
@@ -281,9 +283,11 @@ handle_entry(parser_state &state, char *text, char *end, bool plain) noexcept {
   if (is_space(*value))
     value = skip_leading_space(value);
   // The line's end is trimmed already.
-  const std::size_t value_length = value_end == end
-                                       ? static_cast<std::size_t>(end - value)
-                                       : trimmed_length(value, value_end);
+  const std::size_t value_length =
+      value_end == end
+          ? static_cast<std::size_t>(end - value)
+          : trim_right({value, static_cast<std::size_t>(value_end - value)})
+                .size();
   if (state.listener != nullptr)
     tell_entry(state, text, static_cast<std::size_t>(found.name_end - text),
                separator, value, value_length, value_end, end);
@@ -403,7 +407,7 @@ void read_code_block(parser_state &state, Read &read, const char *marker,
   }
 }
 
-// Inlined into the loop, as it was when it had internal linkage.
+// Inlined into the loop: its frame would otherwise be paid on every line.
 template <typename Deliver, typename Read>
 [[gnu::always_inline]] inline void handle_line(parser_state &state, Read &read,
                                                line_text in) noexcept {

@@ -67,13 +67,6 @@ constexpr std::string_view trim(std::string_view text) noexcept {
   return text;
 }
 
-// The length of [begin, end) without its whitespace at the end.
-inline std::size_t trimmed_length(const char *begin, const char *end) noexcept {
-  while (end > begin && is_space(end[-1]))
-    --end;
-  return static_cast<std::size_t>(end - begin);
-}
-
 // Bytes that can neither end an entry's name nor start a comment: all but
 // the terminator, whitespace, "=", ":", ";" and "/".
 inline constexpr std::array<bool, 256> NAME_BYTES = [] {
